@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# End-to-end checks of pngprobe: runs the built tool on files written here and
+# compares its standard output byte for byte, its standard error (always
+# empty) and its exit status.
+#
+#   e2e.sh TOOL [EMULATOR ARGS...]
+#
+# Environment: PNGPROBE_EOL=crlf where standard output is a text stream that
+# writes CR LF (Windows); PNGPROBE_WINDOWS=1 for Windows paths;
+# PNGPROBE_NO_ARGV_RUNNER, a helper that starts a program with argc 0;
+# PNGPROBE_SAMPLE, the sample PNG shipped with the project.
+set -u
+
+tool=$(realpath "$1")
+shift
+emulator=("$@")
+eol=${PNGPROBE_EOL:-lf}
+windows=${PNGPROBE_WINDOWS:-0}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+# Expected text with \n as the target's text line end.
+expected() {
+    if [ "$eol" = crlf ]; then
+        printf '%s' "$1" | sed 's/$/\r/'
+    else
+        printf '%s' "$1"
+    fi
+}
+
+run() {
+    timeout 60 "${emulator[@]}" "$@"
+}
+
+# check NAME STATUS TEXT -- ARGS...: runs the tool with ARGS.
+check() {
+    local name=$1 status=$2 text=$3
+    shift 4
+    run "$tool" "$@" > "$work/out" 2> "$work/err"
+    report "$name" $? "$status" "$text"
+}
+
+# report NAME RC STATUS TEXT: compares what the last run left in out and err.
+report() {
+    local name=$1 rc=$2 status=$3 text=$4
+    expected "$text" > "$work/want"
+    if [ "$rc" -eq "$status" ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $name (status $rc, want $status)"
+        echo "  stdout:"; od -c "$work/out" | sed 's/^/    /'
+        echo "  wanted:"; od -c "$work/want" | sed 's/^/    /'
+        [ -s "$work/err" ] && { echo "  stderr:"; sed 's/^/    /' "$work/err"; }
+    fi
+}
+
+# File makers. bytes writes printf escapes as raw bytes.
+bytes() { printf "$@"; }
+sig='\x89PNG\r\n\x1a\n'
+ihdr_640x480='\x00\x00\x00\x0dIHDR\x00\x00\x02\x80\x00\x00\x01\xe0\x08\x02\x00\x00\x00\xba\xb3\x4b\xb3'
+found_640x480=$'width: 640 px, height: 480 px\nbit_depth: 8, color_type: 2\n'
+
+# The usage line names the executable by its absolute path.
+if [ "$windows" = 1 ]; then
+    tool_path="Z:${tool//\//\\}"
+else
+    tool_path=$tool
+fi
+usage="Usage: $tool_path <png file>"$'\n'
+
+bytes "$sig$ihdr_640x480" > "$work/minimal.png"
+
+check "no argument" 1 "$usage" --
+check "two arguments" 1 "$usage" -- "$work/minimal.png" "$work/minimal.png"
+check "three arguments" 1 "$usage" -- a b c
+(cd "$(dirname "$tool")" && run "./$(basename "$tool")" > "$work/out" 2> "$work/err")
+report "usage when started by a relative name" $? 1 "$usage"
+if [ ${#emulator[@]} -eq 0 ]; then
+    PATH="$(dirname "$tool"):$PATH" "$(basename "$tool")" > "$work/out" 2> "$work/err"
+    report "usage when started through PATH" $? 1 "$usage"
+fi
+if [ -n "${PNGPROBE_NO_ARGV_RUNNER:-}" ]; then
+    "$PNGPROBE_NO_ARGV_RUNNER" "$tool" > "$work/out" 2> "$work/err"
+    report "empty argument vector" $? 1 "$usage"
+fi
+
+check "missing file" 1 $'Cannot open file\n' -- "$work/no such file.png"
+check "missing directory on the path" 1 $'Cannot open file\n' -- "$work/nope/minimal.png"
+check "empty name" 1 $'Cannot open file\n' -- ""
+mkdir "$work/dir.png"
+check "directory" 1 $'Cannot open file\n' -- "$work/dir.png"
+if [ "$windows" != 1 ] && [ "$(id -u)" != 0 ]; then
+    bytes "$sig$ihdr_640x480" > "$work/locked.png"
+    chmod 000 "$work/locked.png"
+    check "no read permission" 1 $'Cannot open file\n' -- "$work/locked.png"
+fi
+
+: > "$work/empty"
+check "empty file" 0 $'0\ninvalid png\n' -- "$work/empty"
+bytes "$sig" > "$work/sig"
+check "signature only" 0 $'8\ninvalid png\n' -- "$work/sig"
+check "signature and whole IHDR" 0 $'33\n'"$found_640x480" -- "$work/minimal.png"
+for size in 9 12 20 28 32; do
+    head -c "$size" "$work/minimal.png" > "$work/cut"
+    check "IHDR cut to $size bytes" 0 "$size"$'\ninvalid png\n' -- "$work/cut"
+done
+bytes '\x89PNG\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x02\x80\x00\x00\x01\xe0\x08\x02\x00\x00\x00\xba\xb3\x4b\xb3' > "$work/lf.png"
+check "signature with CR LF turned into LF" 0 $'32\ninvalid png\n' -- "$work/lf.png"
+bytes "$sig"'\x00\x00\x00\x04gAMA\x00\x00\xb1\x8f\x00\x00\x00\x00'"$ihdr_640x480" > "$work/later.png"
+check "IHDR after another chunk" 0 $'49\n'"$found_640x480" -- "$work/later.png"
+bytes "$sig"'\x00\x00\x00\x0dIHDR\xff\xff\xff\xff\x80\x00\x00\x00\xff\xff\x00\x00\x00\x00\x00\x00\x00' > "$work/extreme.png"
+check "extreme values printed unsigned" 0 $'33\nwidth: 4294967295 px, height: 2147483648 px\nbit_depth: 255, color_type: 255\n' -- "$work/extreme.png"
+for length in '\xff\xff\xff\xff' '\xff\xff\xff\xf4' '\xff\xff\xff\xf8' '\xff\xff\xff\xf0'; do
+    bytes "$sig$length"'tEXt\x00\x00\x00\x00'"$ihdr_640x480" > "$work/wrap.png"
+    check "chunk length $length ends the scan" 0 $'45\ninvalid png\n' -- "$work/wrap.png"
+done
+
+# A file longer than the read limit: only the first million bytes are read.
+{ bytes "$sig$ihdr_640x480"'\x00\x10\x00\x00IDAT'; head -c 1200000 /dev/zero; } > "$work/large.png"
+check "file over 1000000 bytes" 0 $'1000000\n'"$found_640x480" -- "$work/large.png"
+head -c 1000000 "$work/large.png" > "$work/exact.png"
+check "file of exactly 1000000 bytes" 0 $'1000000\n'"$found_640x480" -- "$work/exact.png"
+
+# Text is read in binary mode: CR LF pairs and a ^Z are counted, not translated.
+bytes 'first line\r\nsecond line\r\n\x1aafter the end-of-file marker\n' > "$work/notes.txt"
+check "text file" 0 $'55\ninvalid png\n' -- "$work/notes.txt"
+
+mkdir -p "$work/dir with spaces"
+cp "$work/minimal.png" "$work/dir with spaces/café_日本.png"
+check "path with spaces and non-ASCII characters" 0 $'33\n'"$found_640x480" -- "$work/dir with spaces/café_日本.png"
+
+if [ -n "${PNGPROBE_SAMPLE:-}" ]; then
+    check "shipped sample" 0 "$(wc -c < "$PNGPROBE_SAMPLE")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n' -- "$PNGPROBE_SAMPLE"
+fi
+
+# Output that cannot be written is a failure, not a success.
+if [ -w /dev/full ]; then
+    run "$tool" "$work/minimal.png" > /dev/full 2> "$work/err"
+    rc=$?
+    : > "$work/out"
+    report "standard output on a full device" "$rc" 1 ""
+fi
+run "$tool" "$work/minimal.png" >&- 2> "$work/err"
+rc=$?
+: > "$work/out"
+report "standard output closed" "$rc" 1 ""
+
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
