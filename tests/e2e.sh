@@ -136,6 +136,24 @@ if [ -n "${PNGPROBE_SAMPLE:-}" ]; then
     check "shipped sample" 0 "$(wc -c < "$PNGPROBE_SAMPLE")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n' -- "$PNGPROBE_SAMPLE"
 fi
 
+# What only a real file system shows: a FIFO gives what its one read
+# gathered, a device reads as empty, paths can be very long.
+if [ "$windows" != 1 ]; then
+    mkfifo "$work/fifo"
+    bytes "$sig$ihdr_640x480" > "$work/fifo" &
+    check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
+    wait
+    check "/dev/null" 0 $'0\ninvalid png\n' -- /dev/null
+    long=$work
+    while [ ${#long} -lt 3000 ]; do
+        long=$long/$(printf 'd%.0s' {1..200})
+        mkdir "$long"
+    done
+    cp "$work/minimal.png" "$long/minimal.png"
+    check "path of ${#long} bytes" 0 $'33\n'"$found_640x480" -- "$long/minimal.png"
+    check "path longer than the system allows" 1 $'Cannot open file\n' -- "$(printf '%s' "$long$long")/minimal.png"
+fi
+
 # Output that cannot be written is a failure, not a success.
 if [ -w /dev/full ]; then
     run "$tool" "$work/minimal.png" > /dev/full 2> "$work/err"
