@@ -1,0 +1,107 @@
+// Scanner throughput: find_image_header on a realistic PNG head and on the
+// worst case the read limit allows (a million bytes of zero-length chunks),
+// next to a reference pass over the same million bytes (memchr for a byte
+// that is absent).
+#include "png_header.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kReadLimit = 1000000;
+constexpr std::size_t kChunkFraming = 12;
+
+std::vector<unsigned char> signature()
+{
+    return {kPngSignature, kPngSignature + sizeof kPngSignature};
+}
+
+void append_chunk(std::vector<unsigned char>& b, const char* type, std::uint32_t length)
+{
+    const unsigned char head[8] = {static_cast<unsigned char>(length >> 24),
+                                   static_cast<unsigned char>(length >> 16),
+                                   static_cast<unsigned char>(length >> 8),
+                                   static_cast<unsigned char>(length),
+                                   static_cast<unsigned char>(type[0]),
+                                   static_cast<unsigned char>(type[1]),
+                                   static_cast<unsigned char>(type[2]),
+                                   static_cast<unsigned char>(type[3])};
+    b.insert(b.end(), head, head + 8);
+    b.insert(b.end(), length + 4, 0x5A);
+}
+
+// A head as cameras and editors write it: IHDR first.
+std::vector<unsigned char> realistic_head()
+{
+    std::vector<unsigned char> b = signature();
+    append_chunk(b, "IHDR", 13);
+    append_chunk(b, "sRGB", 1);
+    append_chunk(b, "gAMA", 4);
+    append_chunk(b, "pHYs", 9);
+    append_chunk(b, "IDAT", 8192);
+    return b;
+}
+
+// The longest walk: 83,332 zero-length chunks and no IHDR.
+std::vector<unsigned char> zero_length_chunks()
+{
+    std::vector<unsigned char> b = signature();
+    while (b.size() + kChunkFraming <= kReadLimit) {
+        append_chunk(b, "tEXt", 0);
+    }
+    b.resize(kReadLimit, 0);
+    return b;
+}
+
+void scan(benchmark::State& state, const std::vector<unsigned char>& bytes,
+          std::size_t chunks)
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int bit_depth = 0;
+    int color_type = 0;
+    for (auto _ : state) {
+        int found = find_image_header(bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                      &width, &height, &bit_depth, &color_type);
+        benchmark::DoNotOptimize(found);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+    state.counters["ns_per_chunk"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * static_cast<double>(chunks) * 1e-9,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_RealisticHead(benchmark::State& state)
+{
+    static const std::vector<unsigned char> bytes = realistic_head();
+    scan(state, bytes, 1);
+}
+
+void BM_WorstCaseZeroLengthChunks(benchmark::State& state)
+{
+    static const std::vector<unsigned char> bytes = zero_length_chunks();
+    scan(state, bytes, (kReadLimit - 8) / kChunkFraming);
+}
+
+void BM_ReferenceMemchrMillionBytes(benchmark::State& state)
+{
+    static const std::vector<unsigned char> bytes = zero_length_chunks();
+    for (auto _ : state) {
+        const void* hit = std::memchr(bytes.data(), 0xEE, bytes.size());
+        benchmark::DoNotOptimize(hit);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+
+}  // namespace
+
+BENCHMARK(BM_RealisticHead);
+BENCHMARK(BM_WorstCaseZeroLengthChunks);
+BENCHMARK(BM_ReferenceMemchrMillionBytes);
+BENCHMARK_MAIN();
