@@ -1,46 +1,46 @@
 #include "png_header.h"
 
-#include <cstring>
+#include <string.h>
 
 namespace {
 
 // Every chunk is framed by a 4-byte length, a 4-byte type and a 4-byte CRC.
-constexpr std::uint32_t kChunkFraming = 12;
-constexpr std::uint32_t kIhdrDataLength = 13;
+constexpr uint32_t kChunkFraming = 12;
+constexpr uint32_t kIhdrDataLength = 13;
 constexpr unsigned char kIhdrType[4] = {'I', 'H', 'D', 'R'};
 
 }  // namespace
 
-std::uint32_t read_be32(const unsigned char* p)
+uint32_t read_be32(const unsigned char* p)
 {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-           (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) |
+           (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 
-int find_image_header(const unsigned char* data, std::uint32_t length,
-                      std::uint32_t* width, std::uint32_t* height,
+int find_image_header(const unsigned char* data, uint32_t length,
+                      uint32_t* width, uint32_t* height,
                       int* bit_depth, int* color_type)
 {
     if (length < sizeof kPngSignature ||
-        std::memcmp(data, kPngSignature, sizeof kPngSignature) != 0) {
+        memcmp(data, kPngSignature, sizeof kPngSignature) != 0) {
         return 0;
     }
 
-    std::uint32_t pos = sizeof kPngSignature;
+    uint32_t pos = sizeof kPngSignature;
     while (pos < length) {
         // Everything is measured against what remains, so no sum can wrap,
         // whatever the declared length and however wide size_t is.
-        const std::uint32_t remaining = length - pos;
+        const uint32_t remaining = length - pos;
         if (remaining < kChunkFraming) {
             return 0;
         }
         const unsigned char* chunk = data + pos;
-        const std::uint32_t chunk_length = read_be32(chunk);
+        const uint32_t chunk_length = read_be32(chunk);
         if (chunk_length > remaining - kChunkFraming) {
             return 0;  // the chunk runs past the end of the range
         }
         if (chunk_length == kIhdrDataLength &&
-            std::memcmp(chunk + 4, kIhdrType, sizeof kIhdrType) == 0) {
+            memcmp(chunk + 4, kIhdrType, sizeof kIhdrType) == 0) {
             *width = read_be32(chunk + 8);
             *height = read_be32(chunk + 12);
             *bit_depth = chunk[16];
