@@ -8,7 +8,8 @@
 # Environment: PNGPROBE_EOL=crlf where standard output is a text stream that
 # writes CR LF (Windows); PNGPROBE_WINDOWS=1 for Windows paths;
 # PNGPROBE_NO_ARGV_RUNNER, a helper that starts a program with argc 0;
-# PNGPROBE_SAMPLE, the sample PNG shipped with the project.
+# PNGPROBE_SAMPLE, the sample PNG shipped with the project; on Windows
+# PNGPROBE_HOLD_FILE, a helper that holds a file open as another process.
 set -u
 
 tool=$(realpath "$1")
@@ -33,6 +34,16 @@ expected() {
 run() {
     timeout 60 "${emulator[@]}" "$@"
 }
+
+# An emulator that cannot run on this machine says so and exits 77: the
+# whole run is then skipped, never passed.
+if [ ${#emulator[@]} -gt 0 ]; then
+    run "$tool" > "$work/out" 2>&1
+    if [ $? -eq 77 ]; then
+        cat "$work/out"
+        exit 77
+    fi
+fi
 
 # check NAME STATUS TEXT -- ARGS...: runs the tool with ARGS.
 check() {
@@ -82,9 +93,30 @@ if [ ${#emulator[@]} -eq 0 ]; then
     PATH="$(dirname "$tool"):$PATH" "$(basename "$tool")" > "$work/out" 2> "$work/err"
     report "usage when started through PATH" $? 1 "$usage"
 fi
+if [ ${#emulator[@]} -eq 0 ] && [ "$windows" != 1 ]; then
+    ln -s "$tool" "$work/link-to-pngprobe"
+    "$work/link-to-pngprobe" > "$work/out" 2> "$work/err"
+    report "usage when started through a symlink" $? 1 "$usage"
+    # Names that lead to no file: only a build that reads /proc still knows
+    # its path; without /proc the name is shown as given.
+    for name in no/such/dir/pngprobe not-on-any-path; do
+        want=$usage
+        [ "${PNGPROBE_NO_PROC:-0}" = 1 ] && want="Usage: $name <png file>"$'\n'
+        (PATH=/nonexistent exec -a "$name" "$tool") > "$work/out" 2> "$work/err"
+        report "usage when started by the unfindable name $name" $? 1 "$want"
+    done
+    # PATH searched as the shell does: entries without the program, or with
+    # a file of its name that cannot be run, are passed over, and an empty
+    # entry is the working directory.
+    mkdir "$work/noexec" && : > "$work/noexec/$(basename "$tool")"
+    (cd "$(dirname "$tool")" && PATH="/nonexistent:$work/noexec:" exec -a "$(basename "$tool")" "$tool") > "$work/out" 2> "$work/err"
+    report "usage when found through an empty PATH entry" $? 1 "$usage"
+fi
 if [ -n "${PNGPROBE_NO_ARGV_RUNNER:-}" ]; then
+    want=$usage
+    [ "${PNGPROBE_NO_PROC:-0}" = 1 ] && want=$'Usage: pngprobe <png file>\n'
     "$PNGPROBE_NO_ARGV_RUNNER" "$tool" > "$work/out" 2> "$work/err"
-    report "empty argument vector" $? 1 "$usage"
+    report "empty argument vector" $? 1 "$want"
 fi
 
 check "missing file" 1 $'Cannot open file\n' -- "$work/no such file.png"
@@ -152,6 +184,35 @@ if [ "$windows" != 1 ]; then
     cp "$work/minimal.png" "$long/minimal.png"
     check "path of ${#long} bytes" 0 $'33\n'"$found_640x480" -- "$long/minimal.png"
     check "path longer than the system allows" 1 $'Cannot open file\n' -- "$(printf '%s' "$long$long")/minimal.png"
+fi
+
+# What only Windows shows: share modes of files that another process holds
+# open, and the NUL device.
+if [ "$windows" = 1 ] && [ -n "${PNGPROBE_HOLD_FILE:-}" ]; then
+    # hold MODE FILE: runs the tool on FILE while the helper holds it open for
+    # writing with the given share mode.
+    hold() {
+        local mode=$1 file=$2 signal=$work/held.signal waited=0
+        rm -f "$signal"
+        run "$PNGPROBE_HOLD_FILE" "$file" "$mode" "$signal" 2> "$work/hold.err" &
+        local holder=$!
+        while [ ! -e "$signal" ] && [ $waited -lt 600 ] && kill -0 $holder 2> /dev/null; do
+            sleep 0.1
+            waited=$((waited + 1))
+        done
+        [ -e "$signal" ] || { echo "hold_file did not take $file"; cat "$work/hold.err"; }
+        run "$tool" "$file" > "$work/out" 2> "$work/err"
+        local rc=$?
+        rm -f "$signal"
+        wait $holder
+        return $rc
+    }
+    cp "$work/minimal.png" "$work/held.png"
+    hold exclusive "$work/held.png"
+    report "file held open by another process that shares nothing" $? 1 $'Cannot open file\n'
+    hold shared "$work/held.png"
+    report "file held open for writing by another process that shares it" $? 0 $'33\n'"$found_640x480"
+    check "NUL device" 0 $'0\ninvalid png\n' -- NUL
 fi
 
 # Output that cannot be written is a failure, not a success.
