@@ -1,7 +1,8 @@
-# Install rules and packages.
-#   runtime: the tool, its manual page, README and licence (the .deb, the ZIP)
-#   development: the scanner library, its header and a CMake package, so that
-#     find_package(pngprobe) gives pngprobe::png_header
+# Install rules, in two components that packaging/release.sh packs:
+#   runtime: the tool, its manual page, README and licence
+#   development: the scanner library, its header, a CMake package
+#     (find_package(pngprobe) gives pngprobe::png_header) and a pkg-config
+#     file (pkg-config --cflags --libs pngprobe)
 include(CMakePackageConfigHelpers)
 
 configure_file(man/pngprobe.1.in "${PROJECT_BINARY_DIR}/pngprobe.1" @ONLY)
@@ -32,30 +33,11 @@ install(FILES packaging/pngprobeConfig.cmake
     "${PROJECT_BINARY_DIR}/pngprobeConfigVersion.cmake"
     DESTINATION ${pngprobe_cmake_dir} COMPONENT development)
 
-# Packages hold the runtime component only: `cpack -G DEB` on Linux,
-# `cpack -G ZIP` in the windows-x86 build.
-set(CPACK_PACKAGE_NAME pngprobe)
-set(CPACK_PACKAGE_VENDOR "The pngprobe developers")
-set(CPACK_PACKAGE_CONTACT "The pngprobe developers <dev@pngprobe.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
-set(CPACK_COMPONENTS_ALL runtime)
-set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "pngprobe reads at most the first 1000000 bytes of a file, prints how many
-bytes it read, checks the PNG signature, walks the chunks to the first whole
-IHDR chunk and prints the image's width, height, bit depth and colour type,
-or invalid png. It never reads past the bytes it has and never loops on a
-crafted chunk length, so it is safe to point at any file. The executable is
-linked statically and depends on no other package.")
-# A static executable needs no shared libraries, hence no Depends line.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-if(WIN32)
-    set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
-endif()
-include(CPack)
+# The .pc file finds its prefix from where it lies, so the installed tree
+# can be moved.
+set(pngprobe_pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+file(RELATIVE_PATH pngprobe_pc_prefix "/${pngprobe_pc_dir}" "/")
+string(REGEX REPLACE "/$" "" pngprobe_pc_prefix "${pngprobe_pc_prefix}")
+configure_file(packaging/pngprobe.pc.in "${PROJECT_BINARY_DIR}/pngprobe.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/pngprobe.pc"
+    DESTINATION ${pngprobe_pc_dir} COMPONENT development)

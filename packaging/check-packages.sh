@@ -1,38 +1,110 @@
 #!/usr/bin/env bash
-# Builds the .deb (release build) and the Windows ZIP (windows-x86 build),
-# checks what they hold, installs the .deb and uses it as a user would.
-# Needs root for the install; run after both presets are built.
+# Builds the release (packaging/release.sh) and checks it as a user, a
+# packager and a security team would: checksums, lintian, what each package
+# holds, the musl executable in what Linux users install, the arm64 and
+# Windows executables running, and the .debs installed with apt and used,
+# then removed. Needs root for the install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
+dist=build/dist
+bash packaging/release.sh "$dist" > /dev/null
+sample=$PWD/examples/sample.png
+fail() { echo "FAIL: $*"; exit 1; }
 
-(cd build/release && cpack -G DEB > /dev/null)
-deb=build/release/pngprobe_${version}_$(dpkg --print-architecture).deb
-contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in ./usr/bin/pngprobe ./usr/share/man/man1/pngprobe.1 \
-         ./usr/share/doc/pngprobe/README.md ./usr/share/doc/pngprobe/LICENSE; do
-    grep -qx "$f" <<< "$contents" || { echo "missing from the .deb: $f"; exit 1; }
+echo "== artifacts"
+(cd "$dist" && ls -l && sha256sum -c SHA256SUMS)
+for f in "pngprobe_${version}_amd64.deb" "pngprobe_${version}_arm64.deb" \
+         "pngprobe-dev_${version}_amd64.deb" "pngprobe-$version-linux-x86_64.tar.gz" \
+         "pngprobe-$version-windows-x86.zip" "pngprobe-$version.tar.gz"; do
+    grep -q " $f\$" "$dist/SHA256SUMS" || fail "$f is not in the release"
 done
-if grep -q include/ <<< "$contents"; then echo "the .deb holds development files"; exit 1; fi
-[ "$(dpkg-deb -f "$deb" Package)" = pngprobe ]
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ]
-[ "$(dpkg-deb -f "$deb" Section)" = graphics ]
-[ -z "$(dpkg-deb -f "$deb" Depends)" ]
-grep -q "pngprobe $version" build/release/pngprobe.1
 
-apt-get install -y -q "./$deb" > /dev/null
-[ "$(command -v pngprobe)" = /usr/bin/pngprobe ]
-pngprobe examples/sample.png | grep -qx 'bit_depth: 8, color_type: 2'
-if command -v man > /dev/null; then
-    [ "$(man -w pngprobe)" = /usr/share/man/man1/pngprobe.1 ]
-    man pngprobe 2> /dev/null | grep -q 'report the width, height'
+echo "== lintian"
+for deb in "$dist"/*.deb; do
+    lintian --fail-on error,warning "$deb" 2> /dev/null || fail "lintian on $deb"
+    echo "$(basename "$deb"): no error, no warning"
+done
+
+# has DEB FILE...: the package holds every FILE.
+has() {
+    local deb=$1 contents
+    shift
+    contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    for f in "$@"; do
+        grep -qx "./$f" <<< "$contents" || fail "$(basename "$deb") lacks $f"
+    done
+}
+docs=(usr/share/doc/pngprobe/README.md usr/share/doc/pngprobe/copyright
+      usr/share/doc/pngprobe/changelog.gz usr/share/man/man1/pngprobe.1.gz
+      usr/share/lintian/overrides/pngprobe)
+for arch in amd64 arm64; do
+    deb=$dist/pngprobe_${version}_$arch.deb
+    has "$deb" usr/bin/pngprobe "${docs[@]}"
+    dpkg-deb -c "$deb" | grep -q include/ && fail "$deb holds development files"
+    [ "$(dpkg-deb -f "$deb" Package Version Architecture Section)" = \
+      "Package: pngprobe
+Version: $version
+Architecture: $arch
+Section: graphics" ] || fail "$deb metadata"
+    [ -z "$(dpkg-deb -f "$deb" Depends)" ] || fail "$deb has dependencies"
+done
+dev=$dist/pngprobe-dev_${version}_amd64.deb
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+has "$dev" usr/include/pngprobe/png_header.h "usr/lib/$multiarch/libpng_header.a" \
+    "usr/lib/$multiarch/cmake/pngprobe/pngprobeConfig.cmake" \
+    "usr/lib/$multiarch/pkgconfig/pngprobe.pc" usr/share/doc/pngprobe-dev/copyright
+[ "$(dpkg-deb -f "$dev" Section)" = libdevel ] || fail "pngprobe-dev section"
+
+echo "== executables"
+unpacked=build/package-check
+rm -rf "$unpacked" && mkdir -p "$unpacked"/{amd64,arm64,portable,zip}
+dpkg-deb -x "$dist/pngprobe_${version}_amd64.deb" "$unpacked/amd64"
+dpkg-deb -x "$dist/pngprobe_${version}_arm64.deb" "$unpacked/arm64"
+tar -xzf "$dist/pngprobe-$version-linux-x86_64.tar.gz" -C "$unpacked/portable"
+portable=$unpacked/portable/pngprobe-$version-linux-x86_64
+[ "$(ls "$portable" | tr '\n' ' ')" = "LICENSE README.md pngprobe pngprobe.1 " ] \
+    || fail "portable archive holds: $(ls "$portable")"
+# What Linux users install is the static musl build: no glibc in it, small.
+exe=$unpacked/amd64/usr/bin/pngprobe
+cmp -s "$exe" "$portable/pngprobe" || fail "the .deb and the portable archive differ"
+file "$exe" | grep -q 'ELF 64-bit LSB executable, x86-64.*statically linked' || fail "$(file "$exe")"
+grep -qa GLIBC "$exe" && fail "the amd64 executable is linked against glibc"
+size=$(stat -c %s "$exe")
+[ "$size" -lt 100000 ] || fail "the amd64 executable is $size bytes; musl's is about 50 KB"
+echo "amd64 (musl, static): $size bytes"
+"$portable/pngprobe" "$sample" | grep -qx 'width: 64 px, height: 48 px' || fail "portable run"
+arm=$unpacked/arm64/usr/bin/pngprobe
+file "$arm" | grep -q 'ARM aarch64.*statically linked' || fail "$(file "$arm")"
+qemu-aarch64-static "$arm" "$sample" | grep -qx 'width: 64 px, height: 48 px' || fail "arm64 run"
+echo "arm64 (static): $(stat -c %s "$arm") bytes, runs under qemu"
+
+# The ZIP users download: its pngprobe.exe run under 32-bit Wine.
+zip=$dist/pngprobe-$version-windows-x86.zip
+[ "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" = "LICENSE README.md pngprobe.exe " ] \
+    || fail "ZIP holds: $(cmake -E tar tf "$zip")"
+(cd "$unpacked/zip" && cmake -E tar xf "../../../$zip")
+file "$unpacked/zip/pngprobe.exe" | grep -q 'PE32 executable (console) Intel 80386' \
+    || fail "$(file "$unpacked/zip/pngprobe.exe")"
+export WINEPREFIX=$PWD/$unpacked/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+out=$(cmake/wine32.sh "$unpacked/zip/pngprobe.exe" "$sample" < /dev/null) && rc=0 || rc=$?
+/usr/lib/wine/wineserver -k 2> /dev/null || true
+if [ "$rc" -eq 77 ]; then
+    echo "ZIP: pngprobe.exe not run: $out"
+else
+    [ "$out" = "$(printf '%s\r\n' "$(stat -c %s "$sample")" 'width: 64 px, height: 48 px' \
+        'bit_depth: 8, color_type: 2')" ] || fail "pngprobe.exe from the ZIP printed: $out"
+    echo "ZIP: pngprobe.exe runs under 32-bit Wine"
 fi
-apt-get remove -y -q pngprobe > /dev/null
 
-(cd build/windows-x86 && cpack -G ZIP > /dev/null)
-zip=build/windows-x86/pngprobe-${version}-windows-x86.zip
-[ "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" = "LICENSE README.md pngprobe.exe " ]
-rm -rf build/zip-check && mkdir build/zip-check
-(cd build/zip-check && cmake -E tar xf "../../$zip")
-file build/zip-check/pngprobe.exe | grep -q 'PE32 executable (console) Intel 80386'
-echo "packages: ok ($deb, $zip)"
+echo "== install and use"
+apt-get install -y -q "./$dist/pngprobe_${version}_amd64.deb" "./$dist/pngprobe-dev_${version}_amd64.deb" > /dev/null
+[ "$(command -v pngprobe)" = /usr/bin/pngprobe ] || fail "pngprobe is not on PATH"
+pngprobe "$sample" | grep -qx 'bit_depth: 8, color_type: 2' || fail "installed pngprobe"
+[ "$(man -w pngprobe)" = /usr/share/man/man1/pngprobe.1.gz ] || fail "man -w: $(man -w pngprobe)"
+man pngprobe 2> /dev/null | grep -q 'report the width, height' || fail "man pngprobe"
+grep -q "pngprobe $version" < <(man pngprobe 2> /dev/null) || fail "manual page version"
+bash tests/consumer/check.sh /usr
+apt-get remove -y -q pngprobe pngprobe-dev > /dev/null
+[ ! -e /usr/bin/pngprobe ] || fail "pngprobe left behind"
+echo "packages: ok"
