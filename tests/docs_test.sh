@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Checks that the README and the rendered manual page show exactly what the
+# tool prints:
+#  - every example session ("$ command" lines, each followed by the output
+#    it shows) is run in a scratch folder with the built tool on PATH, and
+#    its real output must equal the output shown;
+#  - the manual's directory loop is run on the files its text describes;
+#  - every output format (one table below) must stand as a line of the
+#    rendered manual page and in the README, and, with its placeholders
+#    filled in, be a line the tool really prints.
+#
+#   docs_test.sh TOOL SOURCE_DIR MANUAL_PAGE
+set -u
+tool=$(realpath "$1") source=$2 manual=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin"
+ln -s "$tool" "$work/bin/pngprobe"
+export PATH="$work/bin:$PATH"
+passed=0
+failed=0
+fail() {
+    failed=$((failed + 1))
+    echo "FAIL: $1"
+    shift
+    printf '  %s\n' "$@"
+}
+
+# The manual as a reader sees it: rendered, without bold or underlining.
+groff -man -Tutf8 -P-cbou "$manual" 2> "$work/man.err" > "$work/man.txt"
+[ -s "$work/man.err" ] && fail "man reports" "$(cat "$work/man.err")"
+
+# sessions FILE: turns example blocks into "$ command" and output lines, one
+# block after another, blocks ended by a line "@end".
+readme_sessions() {
+    awk '/^```/ { if (inblock) print "@end"; inblock = !inblock; next }
+         inblock' "$1" | awk '/^\$ / { seen = 1 } { buf = buf $0 "\n" }
+         /^@end$/ { if (seen) printf "%s", buf; buf = ""; seen = 0 }'
+}
+manual_sessions() {
+    # Example blocks are the lines indented deeper than the prose.
+    awk '/^EXAMPLES/ { on = 1; next } /^[A-Z]/ { on = 0 }
+         on && /^              / { sub(/^              /, ""); print; inblock = 1; next }
+         on && inblock { print "@end"; inblock = 0 }' "$1"
+}
+
+# run_sessions NAME: runs the "$ command" lines read from standard input in
+# the scratch folder and compares each one's output with the lines shown.
+run_sessions() {
+    local name=$1 line cmd="" want=""
+    check_one() {
+        [ -n "$cmd" ] || return 0
+        local got
+        got=$(cd "$work/files" && bash -c "$cmd" 2>&1)
+        if [ "$got" = "${want%$'\n'}" ]; then
+            passed=$((passed + 1))
+        else
+            fail "$name: \$ $cmd" "shown:" "${want%$'\n'}" "printed:" "$got"
+        fi
+        cmd="" want=""
+    }
+    while IFS= read -r line; do
+        case $line in
+            '$ '*) check_one; cmd=${line#\$ } ;;
+            @end) check_one ;;
+            *) [ -n "$cmd" ] && want+=$line$'\n' ;;
+        esac
+    done
+    check_one
+}
+
+mkdir -p "$work/files/examples"
+cp "$source/examples/sample.png" "$work/files/examples/"
+readme_sessions "$source/README.md" > "$work/readme.sessions"
+manual_sessions "$work/man.txt" > "$work/man.sessions"
+for doc in readme man; do
+    [ "$(grep -c '^\$ ' "$work/$doc.sessions")" -ge 3 ] || fail "$doc: fewer than 3 examples found"
+done
+run_sessions README < "$work/readme.sessions"
+run_sessions manual < <(grep -v '^for f in\|^    \|^done$' "$work/man.sessions")
+
+# The manual's loop, on the files its text names: min.png and notes.txt from
+# the examples above, notes.png a copy of notes.txt, old.png a directory.
+script=$(sed -n '/^for f in \*\.png; do$/,/^done$/p' "$work/man.sessions")
+shown=$(awk '/^done$/ { after = 1 } after == 1 && /^@end$/ { after = 2; next }
+              after == 2 && /^@end$/ { exit } after == 2' "$work/man.sessions")
+cp "$work/files/notes.txt" "$work/files/notes.png"
+mkdir "$work/files/old.png"
+got=$(cd "$work/files" && bash -c "$script" 2>&1)
+if [ -n "$script" ] && [ "$got" = "$shown" ]; then
+    passed=$((passed + 1))
+else
+    fail "manual: the directory loop" "shown:" "$shown" "printed:" "$got"
+fi
+
+# Every output format, in the words both documents use: FORMAT|ARGUMENTS
+# (the run whose output must hold the line, with the placeholders W H D C
+# and path filled in from the 640x480 file min.png and the tool's path).
+formats=(
+    "width: W px, height: H px|min.png"
+    "bit_depth: D, color_type: C|min.png"
+    "invalid png|notes.txt"
+    "Cannot open file|missing.png"
+    "Usage: path <png file>|"
+)
+for entry in "${formats[@]}"; do
+    format=${entry%%|*} args=${entry#*|}
+    sed 's/^ *//; s/ *$//' "$work/man.txt" | grep -qxF -- "$format" \
+        || fail "manual: no line reads '$format'" "$(grep -F -- "${format%% *}" "$work/man.txt")"
+    grep -qF -- "\`$format\`" "$source/README.md" || fail "README: no \`$format\`"
+    line=$(sed -e 's/\bW\b/640/; s/\bH\b/480/; s/\bD\b/8/; s/\bC\b/2/' \
+               -e "s|\\bpath\\b|$tool|" <<< "$format")
+    # shellcheck disable=SC2086  # no argument, or one
+    (cd "$work/files" && "$tool" $args) > "$work/out"
+    if grep -qxF -- "$line" "$work/out"; then
+        passed=$((passed + 1))
+    else
+        fail "format '$format' is not what the tool prints" "expected: $line" "printed:" "$(cat "$work/out")"
+    fi
+done
+
+echo "docs: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
