@@ -25,8 +25,10 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C
 umask 022
 work=$source_dir/build/release-work
-rm -rf "$work" "${out:?}"/*
+rm -rf "$work"
 mkdir -p "$work"
+# Only what an earlier release left: OUTDIR may hold other files.
+rm -f "$out"/*.deb "$out"/*.tar.gz "$out"/*.zip "$out/SHA256SUMS"
 
 # build PRESET [CMAKE ARGS...]: a release build without tests, for /usr.
 build() {
