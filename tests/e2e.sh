@@ -81,6 +81,16 @@ else
     tool_path=$tool
 fi
 usage="Usage: $tool_path <png file>"$'\n'
+# usage_shown NAME: the usage line when argument zero is NAME and the tool
+# cannot find itself there: a build without /proc shows NAME as given, one
+# with /proc still shows its absolute path.
+usage_shown() {
+    if [ "${PNGPROBE_NO_PROC:-0}" = 1 ]; then
+        printf 'Usage: %s <png file>\n' "$1"
+    else
+        printf '%s' "$usage"
+    fi
+}
 
 bytes "$sig$ihdr_640x480" > "$work/minimal.png"
 
@@ -100,8 +110,7 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$windows" != 1 ]; then
     # Names that lead to no file: only a build that reads /proc still knows
     # its path; without /proc the name is shown as given.
     for name in no/such/dir/pngprobe not-on-any-path; do
-        want=$usage
-        [ "${PNGPROBE_NO_PROC:-0}" = 1 ] && want="Usage: $name <png file>"$'\n'
+        want=$(usage_shown "$name")$'\n'
         (PATH=/nonexistent exec -a "$name" "$tool") > "$work/out" 2> "$work/err"
         report "usage when started by the unfindable name $name" $? 1 "$want"
     done
@@ -113,8 +122,7 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$windows" != 1 ]; then
     report "usage when found through an empty PATH entry" $? 1 "$usage"
 fi
 if [ -n "${PNGPROBE_NO_ARGV_RUNNER:-}" ]; then
-    want=$usage
-    [ "${PNGPROBE_NO_PROC:-0}" = 1 ] && want=$'Usage: pngprobe <png file>\n'
+    want=$(usage_shown pngprobe)$'\n'
     "$PNGPROBE_NO_ARGV_RUNNER" "$tool" > "$work/out" 2> "$work/err"
     report "empty argument vector" $? 1 "$want"
 fi
@@ -200,9 +208,14 @@ if [ "$windows" = 1 ] && [ -n "${PNGPROBE_HOLD_FILE:-}" ]; then
             sleep 0.1
             waited=$((waited + 1))
         done
-        [ -e "$signal" ] || { echo "hold_file did not take $file"; cat "$work/hold.err"; }
-        run "$tool" "$file" > "$work/out" 2> "$work/err"
-        local rc=$?
+        local rc=125  # a status no case expects: the file was never held
+        if [ -e "$signal" ]; then
+            run "$tool" "$file" > "$work/out" 2> "$work/err"
+            rc=$?
+        else
+            echo "hold_file did not take $file"
+            cat "$work/hold.err"
+        fi
         rm -f "$signal"
         wait $holder
         return $rc
