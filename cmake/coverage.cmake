@@ -6,23 +6,24 @@
 find_program(PNGPROBE_GCOVR gcovr REQUIRED)
 add_compile_options(--coverage -O0)
 add_link_options(--coverage)
+set(PNGPROBE_GCOVR_COMMAND "${PNGPROBE_GCOVR}" --root "${PROJECT_SOURCE_DIR}"
+    --exclude-unreachable-branches --exclude-throw-branches)
+
+# pngprobe_coverage_report NAME FILTER GCOVR-ARGS...: a test whose table goes
+# to its output and to coverage-NAME.txt, which CI prints.
+function(pngprobe_coverage_report name filter)
+    add_test(NAME coverage_${name}
+        COMMAND "${BASH_PROGRAM}" -c "\"$@\" | tee coverage-${name}.txt; exit \${PIPESTATUS[0]}" -
+            ${PNGPROBE_GCOVR_COMMAND} --filter "${PROJECT_SOURCE_DIR}/${filter}"
+            --txt - --print-summary ${ARGN} "${PROJECT_BINARY_DIR}"
+        WORKING_DIRECTORY "${PROJECT_BINARY_DIR}")
+endfunction()
 
 function(pngprobe_coverage_tests)
-    set(gcovr "${PNGPROBE_GCOVR}" --root "${PROJECT_SOURCE_DIR}"
-        --exclude-unreachable-branches --exclude-throw-branches)
     add_test(NAME coverage_reset
         COMMAND find "${PROJECT_BINARY_DIR}" -name "*.gcda" -delete)
-    # Each report goes to the test's output and to a file that CI prints.
-    add_test(NAME coverage_scanner
-        COMMAND "${BASH_PROGRAM}" -c "\"$@\" | tee coverage-scanner.txt; exit \${PIPESTATUS[0]}" -
-            ${gcovr} --filter "${PROJECT_SOURCE_DIR}/src/png/" --txt - --print-summary
-            --fail-under-line 100 --fail-under-branch 100 "${PROJECT_BINARY_DIR}"
-        WORKING_DIRECTORY "${PROJECT_BINARY_DIR}")
-    add_test(NAME coverage_driver
-        COMMAND "${BASH_PROGRAM}" -c "\"$@\" | tee coverage-driver.txt; exit \${PIPESTATUS[0]}" -
-            ${gcovr} --filter "${PROJECT_SOURCE_DIR}/src/main.cpp" --txt - --print-summary
-            --fail-under-line 100 "${PROJECT_BINARY_DIR}"
-        WORKING_DIRECTORY "${PROJECT_BINARY_DIR}")
+    pngprobe_coverage_report(scanner src/png/ --fail-under-line 100 --fail-under-branch 100)
+    pngprobe_coverage_report(driver src/main.cpp --fail-under-line 100)
     set_tests_properties(coverage_reset PROPERTIES FIXTURES_SETUP coverage)
     set_tests_properties(coverage_scanner coverage_driver PROPERTIES
         FIXTURES_CLEANUP coverage RESOURCE_LOCK coverage_data)
