@@ -30,13 +30,11 @@ mkdir -p "$work"
 # Only what an earlier release left: OUTDIR may hold other files.
 rm -f "$out"/*.deb "$out"/*.tar.gz "$out"/*.zip "$out/SHA256SUMS"
 
-# build PRESET [CMAKE ARGS...]: a release build without tests, for /usr.
+# build PRESET: a release build without tests, for /usr.
 build() {
-    local preset=$1
-    shift
-    cmake --preset "$preset" -B "$work/$preset" -DPNGPROBE_BUILD_TESTS=OFF \
-        -DCMAKE_INSTALL_PREFIX=/usr "$@" > /dev/null
-    cmake --build "$work/$preset" > /dev/null
+    cmake --preset "$1" -B "$work/$1" -DPNGPROBE_BUILD_TESTS=OFF \
+        -DCMAKE_INSTALL_PREFIX=/usr > /dev/null
+    cmake --build "$work/$1" > /dev/null
 }
 # stage PRESET COMPONENT DIR: installs, stripped, under DIR.
 stage() {
