@@ -9,21 +9,12 @@
 // file holds.
 //
 // Only the C library is used (its own headers, no C++ runtime), so the tool
-// links against any libc, musl included.
+// links against any libc, musl included. What differs between systems (the
+// executable's own path, opening a file by name) is in os/.
 #include <stdint.h>
 #include <stdio.h>
 
-#include <sys/stat.h>
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <limits.h>
-#include <stdlib.h>
-#include <string.h>
-#include <unistd.h>
-#endif
-
+#include "os/os.h"
 #include "png/png_header.h"
 
 namespace {
@@ -31,84 +22,6 @@ namespace {
 constexpr size_t kReadLimit = 1000000;
 
 unsigned char input[kReadLimit];
-
-#if !defined(_WIN32)
-#if !defined(PATH_MAX)
-#define PATH_MAX 4096
-#endif
-
-// The absolute, symlink-free path of the program the shell started under the
-// name argv0: a name with a slash is taken from the working directory, one
-// without is looked up in PATH as the shell did. Null where it cannot be
-// found.
-const char* resolve_argv0(const char* argv0)
-{
-    static char resolved[PATH_MAX];
-    if (strchr(argv0, '/') != nullptr) {
-        return realpath(argv0, resolved);
-    }
-    static char candidate[PATH_MAX];
-    const char* dirs = getenv("PATH");
-    while (dirs != nullptr) {
-        const char* end = strchr(dirs, ':');
-        const size_t length = end != nullptr ? static_cast<size_t>(end - dirs) : strlen(dirs);
-        // An empty entry in PATH stands for the working directory.
-        const int n = length == 0
-                          ? snprintf(candidate, sizeof candidate, "%s", argv0)
-                          : snprintf(candidate, sizeof candidate, "%.*s/%s",
-                                     static_cast<int>(length), dirs, argv0);
-        struct stat st {};
-        if (n > 0 && static_cast<size_t>(n) < sizeof candidate &&
-            stat(candidate, &st) == 0 && S_ISREG(st.st_mode) &&
-            access(candidate, X_OK) == 0) {
-            return realpath(candidate, resolved);
-        }
-        dirs = end != nullptr ? end + 1 : nullptr;
-    }
-    return nullptr;
-}
-#endif
-
-// The absolute path of the running executable for the usage line, whatever
-// name it was started by; argument zero as given where even that cannot be
-// found, and a plain name where there is not even that (Linux turns an empty
-// argument vector into an empty argument zero).
-const char* executable_path(const char* argv0)
-{
-    if (argv0 != nullptr && argv0[0] == '\0') {
-        argv0 = nullptr;
-    }
-#if defined(_WIN32)
-    static char path[32768];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n > 0 && n < sizeof path) {
-        return path;
-    }
-#else
-#if defined(__linux__) && !defined(PNGPROBE_NO_PROC)
-    static char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n > 0 && static_cast<size_t>(n) < sizeof path - 1) {
-        path[n] = '\0';
-        return path;
-    }
-#endif
-    // No /proc (macOS, the BSDs, a chroot without it): from argument zero.
-    if (argv0 != nullptr) {
-        const char* resolved = resolve_argv0(argv0);
-        if (resolved != nullptr) {
-            return resolved;
-        }
-    }
-#endif
-    return argv0 != nullptr ? argv0 : "pngprobe";
-}
-
-bool is_directory(FILE* file)
-{
-    struct stat st {};
-    return fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // Standard output is the tool's only channel, so a line that could not be
 // written (a full disk, a closed descriptor) turns the status into 1.
@@ -129,11 +42,7 @@ int main(int argc, char** argv)
         return finish(1);
     }
 
-    FILE* file = fopen(argv[1], "rb");
-    if (file != nullptr && is_directory(file)) {
-        fclose(file);
-        file = nullptr;
-    }
+    FILE* file = open_input(argv, 1);
     if (file == nullptr) {
         printf("Cannot open file\n");
         return finish(1);

@@ -1,0 +1,81 @@
+// The operating system as POSIX shows it: Linux, the BSDs, macOS.
+#include "os.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#if !defined(PATH_MAX)
+#define PATH_MAX 4096
+#endif
+
+namespace {
+
+// The absolute, symlink-free path of the program the shell started under the
+// name argv0: a name with a slash is taken from the working directory, one
+// without is looked up in PATH as the shell did. Null where it cannot be
+// found.
+const char* resolve_argv0(const char* argv0)
+{
+    static char resolved[PATH_MAX];
+    if (strchr(argv0, '/') != nullptr) {
+        return realpath(argv0, resolved);
+    }
+    static char candidate[PATH_MAX];
+    const char* dirs = getenv("PATH");
+    while (dirs != nullptr) {
+        const char* end = strchr(dirs, ':');
+        const size_t length = end != nullptr ? static_cast<size_t>(end - dirs) : strlen(dirs);
+        // An empty entry in PATH stands for the working directory.
+        const int n = length == 0
+                          ? snprintf(candidate, sizeof candidate, "%s", argv0)
+                          : snprintf(candidate, sizeof candidate, "%.*s/%s",
+                                     static_cast<int>(length), dirs, argv0);
+        struct stat st {};
+        if (n > 0 && static_cast<size_t>(n) < sizeof candidate &&
+            stat(candidate, &st) == 0 && S_ISREG(st.st_mode) &&
+            access(candidate, X_OK) == 0) {
+            return realpath(candidate, resolved);
+        }
+        dirs = end != nullptr ? end + 1 : nullptr;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const char* executable_path(const char* argv0)
+{
+    if (argv0 != nullptr && argv0[0] == '\0') {
+        argv0 = nullptr;
+    }
+#if defined(__linux__) && !defined(PNGPROBE_NO_PROC)
+    static char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n > 0 && static_cast<size_t>(n) < sizeof path - 1) {
+        path[n] = '\0';
+        return path;
+    }
+#endif
+    // No /proc (macOS, the BSDs, a chroot without it): from argument zero.
+    if (argv0 != nullptr) {
+        const char* resolved = resolve_argv0(argv0);
+        if (resolved != nullptr) {
+            return resolved;
+        }
+    }
+    return argv0 != nullptr ? argv0 : "pngprobe";
+}
+
+FILE* open_input(char** argv, int index)
+{
+    FILE* file = fopen(argv[index], "rb");
+    struct stat st {};
+    if (file != nullptr && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
+        fclose(file);
+        return nullptr;
+    }
+    return file;
+}
