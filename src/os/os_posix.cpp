@@ -69,6 +69,8 @@ const char* executable_path(const char* argv0)
     return argv0 != nullptr ? argv0 : "pngprobe";
 }
 
+// The build asks for 64-bit file offsets (_FILE_OFFSET_BITS=64), so a 32-bit
+// C library opens a file of any size here instead of refusing one over 2 GiB.
 FILE* open_input(char** argv, int index)
 {
     FILE* file = fopen(argv[index], "rb");
