@@ -177,9 +177,13 @@ check "file of exactly 1000000 bytes" 0 $'1000000\n'"$found_640x480" -- "$work/e
 bytes 'first line\r\nsecond line\r\n\x1aafter the end-of-file marker\n' > "$work/notes.txt"
 check "text file" 0 $'55\ninvalid png\n' -- "$work/notes.txt"
 
+# Names in any script, also outside the Basic Multilingual Plane (UTF-16
+# surrogate pairs on Windows) and outside any ANSI code page.
 mkdir -p "$work/dir with spaces"
-cp "$work/minimal.png" "$work/dir with spaces/café_日本.png"
-check "path with spaces and non-ASCII characters" 0 $'33\n'"$found_640x480" -- "$work/dir with spaces/café_日本.png"
+for name in café_日本.png café.png фото.png 日本語の画像.png '😀 picture.png'; do
+    cp "$work/minimal.png" "$work/dir with spaces/$name"
+    check "path with spaces and the name $name" 0 $'33\n'"$found_640x480" -- "$work/dir with spaces/$name"
+done
 
 # Files over 2 GiB and over 4 GiB, which a 32-bit program opens only with
 # 64-bit file offsets: only their first million bytes are read. They are
