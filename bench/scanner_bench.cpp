@@ -12,6 +12,9 @@
 
 namespace {
 
+using pngprobe::find_image_header;
+using pngprobe::kPngSignature;
+
 constexpr std::size_t kReadLimit = 1000000;
 constexpr std::size_t kChunkFraming = 12;
 

@@ -1,8 +1,8 @@
 # Install rules, in two components that packaging/release.sh packs:
 #   runtime: the tool, its manual page, README and licence
-#   development: the scanner library, its header, a CMake package
-#     (find_package(pngprobe) gives pngprobe::png_header) and a pkg-config
-#     file (pkg-config --cflags --libs pngprobe)
+#   development: the scanner library libpngprobe.a, its headers, a CMake
+#     package (find_package(pngprobe) gives pngprobe::pngprobe) and a
+#     pkg-config file (pkg-config --cflags --libs pngprobe)
 include(CMakePackageConfigHelpers)
 
 configure_file(man/pngprobe.1.in "${PROJECT_BINARY_DIR}/pngprobe.1" @ONLY)
@@ -21,9 +21,9 @@ install(TARGETS pngprobe RUNTIME DESTINATION ${pngprobe_bin_dir} COMPONENT runti
 install(FILES README.md LICENSE DESTINATION ${pngprobe_doc_dir} COMPONENT runtime)
 
 set(pngprobe_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/pngprobe)
-install(TARGETS png_header EXPORT pngprobeTargets
+install(TARGETS libpngprobe EXPORT pngprobeTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
-install(FILES src/png/png_header.h
+install(FILES src/png/png_header.h "${PROJECT_BINARY_DIR}/include/pngprobe_version.h"
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pngprobe COMPONENT development)
 install(EXPORT pngprobeTargets NAMESPACE pngprobe::
     DESTINATION ${pngprobe_cmake_dir} COMPONENT development)

@@ -16,6 +16,10 @@
 
 namespace {
 
+using pngprobe::find_image_header;
+using pngprobe::kPngSignature;
+using pngprobe::read_be32;
+
 constexpr std::size_t kReadLimit = 1000000;
 
 struct Result {

@@ -51,7 +51,8 @@ Section: graphics" ] || fail "$deb metadata"
 done
 dev=$dist/pngprobe-dev_${version}_amd64.deb
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-has "$dev" usr/include/pngprobe/png_header.h "usr/lib/$multiarch/libpng_header.a" \
+has "$dev" usr/include/pngprobe/png_header.h usr/include/pngprobe/pngprobe_version.h \
+    "usr/lib/$multiarch/libpngprobe.a" \
     "usr/lib/$multiarch/cmake/pngprobe/pngprobeConfig.cmake" \
     "usr/lib/$multiarch/pkgconfig/pngprobe.pc" usr/share/doc/pngprobe-dev/copyright
 [ "$(dpkg-deb -f "$dev" Section)" = libdevel ] || fail "pngprobe-dev section"
@@ -104,7 +105,7 @@ pngprobe "$sample" | grep -qx 'bit_depth: 8, color_type: 2' || fail "installed p
 [ "$(man -w pngprobe)" = /usr/share/man/man1/pngprobe.1.gz ] || fail "man -w: $(man -w pngprobe)"
 man pngprobe 2> /dev/null | grep -q 'report the width, height' || fail "man pngprobe"
 grep -q "pngprobe $version" < <(man pngprobe 2> /dev/null) || fail "manual page version"
-bash tests/consumer/check.sh /usr
+bash tests/consumer/check.sh /usr "$version"
 apt-get remove -y -q pngprobe pngprobe-dev > /dev/null
 [ ! -e /usr/bin/pngprobe ] || fail "pngprobe left behind"
 echo "packages: ok"

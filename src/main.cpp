@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     uint32_t height = 0;
     int bit_depth = 0;
     int color_type = 0;
-    if (find_image_header(input, static_cast<uint32_t>(count), &width, &height, &bit_depth,
+    if (pngprobe::find_image_header(input, static_cast<uint32_t>(count), &width, &height, &bit_depth,
                           &color_type) != 0) {
         printf("width: %u px, height: %u px\n", width, height);
         printf("bit_depth: %d, color_type: %d\n", bit_depth, color_type);

@@ -8,6 +8,10 @@
 
 namespace {
 
+using pngprobe::find_image_header;
+using pngprobe::kPngSignature;
+using pngprobe::read_be32;
+
 using Bytes = std::vector<unsigned char>;
 
 Bytes operator+(Bytes a, const Bytes& b)

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+namespace pngprobe {
 namespace {
 
 // Every chunk is framed by a 4-byte length, a 4-byte type and a 4-byte CRC.
@@ -51,3 +52,5 @@ int find_image_header(const unsigned char* data, uint32_t length,
     }
     return 0;
 }
+
+}  // namespace pngprobe

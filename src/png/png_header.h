@@ -2,10 +2,16 @@
 //
 // A pure function over memory: it reads only the byte range it is given,
 // writes nothing but its out-parameters, allocates nothing and keeps no state.
+// Every name is in namespace pngprobe, so a program that links the library
+// keeps its own read_be32 or find_image_header.
 #ifndef PNGPROBE_PNG_HEADER_H
 #define PNGPROBE_PNG_HEADER_H
 
 #include <stdint.h>
+
+#include "pngprobe_version.h"
+
+namespace pngprobe {
 
 // The eight bytes every PNG file starts with.
 inline constexpr unsigned char kPngSignature[8] = {0x89, 0x50, 0x4E, 0x47,
@@ -23,5 +29,7 @@ uint32_t read_be32(const unsigned char* p);
 int find_image_header(const unsigned char* data, uint32_t length,
                       uint32_t* width, uint32_t* height,
                       int* bit_depth, int* color_type);
+
+}  // namespace pngprobe
 
 #endif
