@@ -1,90 +1,39 @@
 #!/usr/bin/env bash
-# End-to-end checks of pngprobe: runs the built tool on files written here and
-# compares its standard output byte for byte, its standard error (always
-# empty) and its exit status.
+# End-to-end cases of pngprobe that every platform shares: each runs the
+# built tool on files written here and compares its standard output byte for
+# byte, its standard error (always empty) and its exit status.
 #
-#   e2e.sh TOOL [EMULATOR ARGS...]
+#   e2e.sh TOOL PLATFORM [EMULATOR ARGS...]
 #
+# PLATFORM is one word:
+#   posix          Linux and other POSIX systems: LF line ends, and the cases
+#                  that need a POSIX file system (symlinks, permissions, a
+#                  FIFO, /dev/null, /dev/full, very long paths)
+#   posix-no-proc  the same, for a build that does not read /proc, which
+#                  shows an unfindable argument zero as given in the usage line
+#   windows        CR LF line ends and Windows paths (Z: for / under Wine);
+#                  e2e_windows.sh has the cases that only Windows has
 # Without an emulator the tool runs natively; the first line of the output
-# says which. The closing line counts passed, failed and skipped cases.
+# says which, and the closing line counts passed, failed and skipped cases.
 #
-# Environment: PNGPROBE_EOL=crlf where standard output is a text stream that
-# writes CR LF (Windows); PNGPROBE_WINDOWS=1 for Windows paths;
-# PNGPROBE_NO_ARGV_RUNNER, a helper that starts a program with argc 0;
-# PNGPROBE_SAMPLE, the sample PNG shipped with the project; on Windows
-# PNGPROBE_HOLD_FILE, a helper that holds a file open as another process.
+# PNGPROBE_NO_ARGV_RUNNER, where set, is a helper that starts a program with
+# an empty argument vector (argc 0). The sample image is the one shipped in
+# examples/ beside this folder.
 set -u
 
-tool=$(realpath "$1")
-shift
+tool=$1 platform=$2
+shift 2
 emulator=("$@")
-eol=${PNGPROBE_EOL:-lf}
-windows=${PNGPROBE_WINDOWS:-0}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-skipped=0
-if [ ${#emulator[@]} -gt 0 ]; then
-    echo "e2e: $tool under ${emulator[*]}"
-else
-    echo "e2e: $tool, run natively"
-fi
-
-# Expected text with \n as the target's text line end.
-expected() {
-    if [ "$eol" = crlf ]; then
-        printf '%s' "$1" | sed 's/$/\r/'
-    else
-        printf '%s' "$1"
-    fi
-}
-
-run() {
-    timeout 60 "${emulator[@]}" "$@"
-}
-
-# An emulator that cannot run on this machine says so and exits 77: the
-# whole run is then skipped, never passed.
-if [ ${#emulator[@]} -gt 0 ]; then
-    run "$tool" > "$work/out" 2>&1
-    if [ $? -eq 77 ]; then
-        cat "$work/out"
-        exit 77
-    fi
-fi
-
-# check NAME STATUS TEXT -- ARGS...: runs the tool with ARGS.
-check() {
-    local name=$1 status=$2 text=$3
-    shift 4
-    run "$tool" "$@" > "$work/out" 2> "$work/err"
-    report "$name" $? "$status" "$text"
-}
-
-# report NAME RC STATUS TEXT: compares what the last run left in out and err.
-report() {
-    local name=$1 rc=$2 status=$3 text=$4
-    expected "$text" > "$work/want"
-    if [ "$rc" -eq "$status" ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name (status $rc, want $status)"
-        echo "  stdout:"; od -c "$work/out" | sed 's/^/    /'
-        echo "  wanted:"; od -c "$work/want" | sed 's/^/    /'
-        [ -s "$work/err" ] && { echo "  stderr:"; sed 's/^/    /' "$work/err"; }
-    fi
-}
-
-# File makers. bytes writes printf escapes as raw bytes.
-bytes() { printf "$@"; }
-sig='\x89PNG\r\n\x1a\n'
-ihdr_640x480='\x00\x00\x00\x0dIHDR\x00\x00\x02\x80\x00\x00\x01\xe0\x08\x02\x00\x00\x00\xba\xb3\x4b\xb3'
-found_640x480=$'width: 640 px, height: 480 px\nbit_depth: 8, color_type: 2\n'
+case "$platform" in
+    posix | posix-no-proc) eol=lf ;;
+    windows) eol=crlf ;;
+    *) echo "e2e.sh: unknown platform '$platform'"; exit 2 ;;
+esac
+sample=$(cd "$(dirname "$0")/../examples" && pwd)/sample.png
+source "$(dirname "$0")/e2e_lib.sh"
 
 # The usage line names the executable by its absolute path.
-if [ "$windows" = 1 ]; then
+if [ "$platform" = windows ]; then
     tool_path="Z:${tool//\//\\}"
 else
     tool_path=$tool
@@ -94,14 +43,12 @@ usage="Usage: $tool_path <png file>"$'\n'
 # cannot find itself there: a build without /proc shows NAME as given, one
 # with /proc still shows its absolute path.
 usage_shown() {
-    if [ "${PNGPROBE_NO_PROC:-0}" = 1 ]; then
+    if [ "$platform" = posix-no-proc ]; then
         printf 'Usage: %s <png file>\n' "$1"
     else
         printf '%s' "$usage"
     fi
 }
-
-bytes "$sig$ihdr_640x480" > "$work/minimal.png"
 
 check "no argument" 1 "$usage" --
 check "two arguments" 1 "$usage" -- "$work/minimal.png" "$work/minimal.png"
@@ -112,7 +59,7 @@ if [ ${#emulator[@]} -eq 0 ]; then
     PATH="$(dirname "$tool"):$PATH" "$(basename "$tool")" > "$work/out" 2> "$work/err"
     report "usage when started through PATH" $? 1 "$usage"
 fi
-if [ ${#emulator[@]} -eq 0 ] && [ "$windows" != 1 ]; then
+if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     ln -s "$tool" "$work/link-to-pngprobe"
     "$work/link-to-pngprobe" > "$work/out" 2> "$work/err"
     report "usage when started through a symlink" $? 1 "$usage"
@@ -141,7 +88,7 @@ check "missing directory on the path" 1 $'Cannot open file\n' -- "$work/nope/min
 check "empty name" 1 $'Cannot open file\n' -- ""
 mkdir "$work/dir.png"
 check "directory" 1 $'Cannot open file\n' -- "$work/dir.png"
-if [ "$windows" != 1 ] && [ "$(id -u)" != 0 ]; then
+if [ "$platform" != windows ] && [ "$(id -u)" != 0 ]; then
     bytes "$sig$ihdr_640x480" > "$work/locked.png"
     chmod 000 "$work/locked.png"
     check "no read permission" 1 $'Cannot open file\n' -- "$work/locked.png"
@@ -199,18 +146,15 @@ for size in 3G 5G; do
         report "sparse file of $size" "$rc" 0 $'1000000\n'"$found_640x480"
     else
         rm -f "$work/huge.png"
-        skipped=$((skipped + 1))
-        echo "SKIPPED: sparse file of $size (the file system cannot hold one here)"
+        skip "sparse file of $size" "the file system cannot hold one here"
     fi
 done
 
-if [ -n "${PNGPROBE_SAMPLE:-}" ]; then
-    check "shipped sample" 0 "$(wc -c < "$PNGPROBE_SAMPLE")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n' -- "$PNGPROBE_SAMPLE"
-fi
+check "shipped sample" 0 "$(wc -c < "$sample")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n' -- "$sample"
 
 # What only a real file system shows: a FIFO gives what its one read
 # gathered, a device reads as empty, paths can be very long.
-if [ "$windows" != 1 ]; then
+if [ "$platform" != windows ]; then
     mkfifo "$work/fifo"
     bytes "$sig$ihdr_640x480" > "$work/fifo" &
     check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
@@ -226,40 +170,6 @@ if [ "$windows" != 1 ]; then
     check "path longer than the system allows" 1 $'Cannot open file\n' -- "$(printf '%s' "$long$long")/minimal.png"
 fi
 
-# What only Windows shows: share modes of files that another process holds
-# open, and the NUL device.
-if [ "$windows" = 1 ] && [ -n "${PNGPROBE_HOLD_FILE:-}" ]; then
-    # hold MODE FILE: runs the tool on FILE while the helper holds it open for
-    # writing with the given share mode.
-    hold() {
-        local mode=$1 file=$2 signal=$work/held.signal waited=0
-        rm -f "$signal"
-        run "$PNGPROBE_HOLD_FILE" "$file" "$mode" "$signal" 2> "$work/hold.err" &
-        local holder=$!
-        while [ ! -e "$signal" ] && [ $waited -lt 600 ] && kill -0 $holder 2> /dev/null; do
-            sleep 0.1
-            waited=$((waited + 1))
-        done
-        local rc=125  # a status no case expects: the file was never held
-        if [ -e "$signal" ]; then
-            run "$tool" "$file" > "$work/out" 2> "$work/err"
-            rc=$?
-        else
-            echo "hold_file did not take $file"
-            cat "$work/hold.err"
-        fi
-        rm -f "$signal"
-        wait $holder
-        return $rc
-    }
-    cp "$work/minimal.png" "$work/held.png"
-    hold exclusive "$work/held.png"
-    report "file held open by another process that shares nothing" $? 1 $'Cannot open file\n'
-    hold shared "$work/held.png"
-    report "file held open for writing by another process that shares it" $? 0 $'33\n'"$found_640x480"
-    check "NUL device" 0 $'0\ninvalid png\n' -- NUL
-fi
-
 # Output that cannot be written is a failure, not a success.
 if [ -w /dev/full ]; then
     run "$tool" "$work/minimal.png" > /dev/full 2> "$work/err"
@@ -272,5 +182,4 @@ rc=$?
 : > "$work/out"
 report "standard output closed" "$rc" 1 ""
 
-echo "e2e: $passed passed, $failed failed, $skipped skipped"
-[ "$failed" -eq 0 ]
+e2e_summary

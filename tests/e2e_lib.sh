@@ -1,0 +1,86 @@
+# The harness that the end-to-end scripts source: it runs the built tool,
+# compares its standard output byte for byte, its standard error (always
+# empty) and its exit status, and counts the cases.
+#
+# The sourcing script sets, before it sources this file:
+#   tool       the executable under test (made absolute here)
+#   emulator   an array: the command that runs it, empty to run it natively
+#   eol        lf, or crlf where standard output writes CR LF (Windows)
+# and calls e2e_summary at its end.
+
+tool=$(realpath "$tool")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+skipped=0
+if [ ${#emulator[@]} -gt 0 ]; then
+    echo "$(basename "$0"): $tool under ${emulator[*]}"
+else
+    echo "$(basename "$0"): $tool, run natively"
+fi
+
+# Expected text with \n as the target's text line end.
+expected() {
+    if [ "$eol" = crlf ]; then
+        printf '%s' "$1" | sed 's/$/\r/'
+    else
+        printf '%s' "$1"
+    fi
+}
+
+run() {
+    timeout 60 "${emulator[@]}" "$@"
+}
+
+# An emulator that cannot run on this machine says so and exits 77: the
+# whole run is then skipped, never passed.
+if [ ${#emulator[@]} -gt 0 ]; then
+    run "$tool" > "$work/out" 2>&1
+    if [ $? -eq 77 ]; then
+        cat "$work/out"
+        exit 77
+    fi
+fi
+
+# check NAME STATUS TEXT -- ARGS...: runs the tool with ARGS.
+check() {
+    local name=$1 status=$2 text=$3
+    shift 4
+    run "$tool" "$@" > "$work/out" 2> "$work/err"
+    report "$name" $? "$status" "$text"
+}
+
+# report NAME RC STATUS TEXT: compares what the last run left in out and err.
+report() {
+    local name=$1 rc=$2 status=$3 text=$4
+    expected "$text" > "$work/want"
+    if [ "$rc" -eq "$status" ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $name (status $rc, want $status)"
+        echo "  stdout:"; od -c "$work/out" | sed 's/^/    /'
+        echo "  wanted:"; od -c "$work/want" | sed 's/^/    /'
+        [ -s "$work/err" ] && { echo "  stderr:"; sed 's/^/    /' "$work/err"; }
+    fi
+}
+
+# skip NAME WHY: a case this machine cannot run; counted, never passed.
+skip() {
+    skipped=$((skipped + 1))
+    echo "SKIPPED: $1 ($2)"
+}
+
+# The closing line, and the script's status.
+e2e_summary() {
+    echo "$(basename "$0" .sh): $passed passed, $failed failed, $skipped skipped"
+    [ "$failed" -eq 0 ]
+}
+
+# File makers. bytes writes printf escapes as raw bytes.
+bytes() { printf "$@"; }
+sig='\x89PNG\r\n\x1a\n'
+ihdr_640x480='\x00\x00\x00\x0dIHDR\x00\x00\x02\x80\x00\x00\x01\xe0\x08\x02\x00\x00\x00\xba\xb3\x4b\xb3'
+found_640x480=$'width: 640 px, height: 480 px\nbit_depth: 8, color_type: 2\n'
+bytes "$sig$ihdr_640x480" > "$work/minimal.png"
