@@ -16,11 +16,14 @@
 # (SOURCE_DATE_EPOCH), file order, owners and modes are fixed, and the
 # builds leave no build paths or link times in the executables, so two
 # clones built anywhere at any time give the same bytes.
+#
+# The packages' descriptions come from the project: the summary is
+# project(DESCRIPTION) in CMakeLists.txt, the long description the
+# README's opening paragraph.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
 out=$(mkdir -p "${1:-build/dist}" && cd "${1:-build/dist}" && pwd)
-version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C
 umask 022
@@ -78,19 +81,20 @@ deb() {
     dpkg-deb --root-owner-group -Zxz --build "$tree" "$out/${name}_${version}_$arch.deb" > /dev/null
 }
 
-tool_description=(
-    "Description: report the width, height, bit depth and colour type of a PNG"
-    " pngprobe reads at most the first 1000000 bytes of a file, prints how many"
-    " bytes it read, checks the PNG signature, walks the chunks to the first"
-    " whole IHDR chunk and prints the image's width, height, bit depth and"
-    " colour type, or \"invalid png\". It never reads past the bytes it has and"
-    " never loops on a crafted chunk length, so it is safe to point at any file."
-    " The executable is linked statically and depends on no other package.")
-
 build linux-musl
 build linux-arm64
 build release
 build windows-x86
+
+# cache_value NAME: what the release build's configure step recorded.
+cache_value() {
+    sed -n "s/^$1:[A-Z]*=//p" "$work/release/CMakeCache.txt"
+}
+version=$(cache_value CMAKE_PROJECT_VERSION)
+summary=$(cache_value CMAKE_PROJECT_DESCRIPTION)
+# The README's first paragraph, without Markdown's backticks, as a Debian
+# control field continues: each line indented by one space.
+long_description=$(awk 'NR > 2 && /^$/ { exit } NR > 2' README.md | tr -d '`' | sed 's/^/ /')
 
 # The tool, for x86-64 (musl) and arm64; man page compressed as Debian wants.
 for pair in linux-musl:amd64 linux-arm64:arm64; do
@@ -98,65 +102,59 @@ for pair in linux-musl:amd64 linux-arm64:arm64; do
     tree=$work/deb-$arch
     stage "$preset" runtime "$tree"
     gzip -9n "$tree/usr/share/man/man1/pngprobe.1"
-    deb pngprobe "$arch" graphics "$tree" "${tool_description[@]}"
+    deb pngprobe "$arch" graphics "$tree" "Description: $summary" "$long_description" \
+        " ." " The executable is linked statically and depends on no other package."
 done
 
 # The scanner for developers, from the glibc build.
 tree=$work/deb-dev
 stage release development "$tree"
-deb pngprobe-dev amd64 libdevel "$tree" \
-    "Description: PNG signature check and IHDR scan (static library)" \
-    " The scanner of pngprobe as a static C++ library: find_image_header()" \
-    " checks the PNG signature and walks the chunks of a byte range to the" \
-    " first whole IHDR chunk. Header <pngprobe/png_header.h>, a CMake package" \
-    " (find_package(pngprobe), target pngprobe::png_header) and a pkg-config" \
-    " file (pkg-config --cflags --libs pngprobe)."
+deb pngprobe-dev amd64 libdevel "$tree" "Description: $summary (C++ library)" \
+    "$long_description" " ." \
+    " This package holds the scanner as a static C++ library, libpngprobe.a," \
+    " with its headers, a CMake package and a pkg-config file."
 
-# archive NAME DIR FORMAT: DIR's files under NAME/ (tar.gz) or flat (zip).
+# as_root COMMAND...: runs COMMAND as root, so that the archives it writes
+# record root as every file's owner whoever builds; an unprivileged builder
+# is root in a user namespace of its own.
+as_root() {
+    if [ "$(id -u)" = 0 ]; then
+        "$@"
+    else
+        unshare --map-root-user "$@"
+    fi
+}
+# archive FILE FORMAT DIR TOP: the files under DIR/TOP (TOP/ and its files;
+# "." for a flat archive) into FILE, in sorted order, each at the commit's
+# time. FORMAT is zip, or gnutar for a tar compressed with gzip.
 archive() {
-    python3 - "$@" <<'PY'
-import gzip, io, os, sys, tarfile, time, zipfile
-name, folder, fmt = sys.argv[1:4]
-epoch = int(os.environ["SOURCE_DATE_EPOCH"])
-files = sorted(os.listdir(folder))
-def mode(f):
-    return 0o755 if f in ("pngprobe", "pngprobe.exe") else 0o644
-if fmt == "zip":
-    with zipfile.ZipFile(name, "w", zipfile.ZIP_DEFLATED) as z:
-        for f in files:
-            info = zipfile.ZipInfo(f, date_time=time.gmtime(epoch)[:6])
-            info.external_attr = mode(f) << 16
-            info.compress_type = zipfile.ZIP_DEFLATED
-            info.create_system = 3
-            with open(os.path.join(folder, f), "rb") as src:
-                z.writestr(info, src.read(), compresslevel=9)
-else:
-    top = os.path.basename(name)[: -len(".tar.gz")]
-    raw = io.BytesIO()
-    with tarfile.open(fileobj=raw, mode="w", format=tarfile.GNU_FORMAT) as t:
-        for f in files:
-            info = t.gettarinfo(os.path.join(folder, f), arcname=f"{top}/{f}")
-            info.mtime, info.mode = epoch, mode(f)
-            info.uid = info.gid = 0
-            info.uname = info.gname = "root"
-            with open(os.path.join(folder, f), "rb") as src:
-                t.addfile(info, src)
-    with open(name, "wb") as o:
-        with gzip.GzipFile(filename="", mode="wb", fileobj=o, mtime=epoch, compresslevel=9) as g:
-            g.write(raw.getvalue())
-PY
+    local file=$1 format=$2 dir=$3 top=$4
+    local mtime list=$work/archive-files
+    mtime="$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"
+    (cd "$dir" && find "$top" -type f | sed 's|^\./||' | sort) > "$list"
+    chmod 0644 "$dir/$top"/*
+    local f
+    for f in "$dir/$top/pngprobe" "$dir/$top/pngprobe.exe"; do
+        if [ -e "$f" ]; then chmod 0755 "$f"; fi
+    done
+    if [ "$format" = zip ]; then
+        (cd "$dir" && as_root cmake -E tar cf "$file" --format=zip "--mtime=$mtime" --files-from="$list")
+    else
+        (cd "$dir" && as_root cmake -E tar cf "$work/archive.tar" --format=gnutar "--mtime=$mtime" --files-from="$list")
+        gzip -9n < "$work/archive.tar" > "$file"
+    fi
 }
 
 # The portable Linux archive: the same musl executable as the amd64 .deb.
-portable=$work/portable
-mkdir -p "$portable"
-cp "$work/deb-amd64/usr/bin/pngprobe" "$portable/"
-cp "$work/linux-musl/pngprobe.1" README.md LICENSE "$portable/"
-archive "$out/pngprobe-$version-linux-x86_64.tar.gz" "$portable" tar.gz
+portable=pngprobe-$version-linux-x86_64
+mkdir -p "$work/portable/$portable"
+cp "$work/deb-amd64/usr/bin/pngprobe" "$work/portable/$portable/"
+cp "$work/linux-musl/pngprobe.1" README.md LICENSE "$work/portable/$portable/"
+archive "$out/$portable.tar.gz" gnutar "$work/portable" "$portable"
 
 # The Windows archive: pngprobe.exe beside its README and licence.
 cmake --install "$work/windows-x86" --component runtime --strip --prefix "$work/windows" > /dev/null
-archive "$out/pngprobe-$version-windows-x86.zip" "$work/windows" zip
+archive "$out/pngprobe-$version-windows-x86.zip" zip "$work/windows" .
 
 # The sources of the last commit.
 git archive --format=tar --prefix="pngprobe-$version/" HEAD | gzip -9n > "$out/pngprobe-$version.tar.gz"
