@@ -126,21 +126,28 @@ as_root() {
 }
 # archive FILE FORMAT DIR TOP: the files under DIR/TOP (TOP/ and its files;
 # "." for a flat archive) into FILE, in sorted order, each at the commit's
-# time. FORMAT is zip, or gnutar for a tar compressed with gzip.
+# time. FORMAT gnutar writes a tar with cmake -E tar and compresses it with
+# gzip -9n. FORMAT zip uses Info-ZIP's zip -X instead: cmake -E tar's ZIP
+# writer stores each file's access and change times beside the time it is
+# given, and the change time, when the build staged the file, cannot be
+# set, so its ZIP would differ from one build to the next.
 archive() {
-    local file=$1 format=$2 dir=$3 top=$4
-    local mtime list=$work/archive-files
-    mtime="$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"
-    (cd "$dir" && find "$top" -type f | sed 's|^\./||' | sort) > "$list"
-    chmod 0644 "$dir/$top"/*
-    local f
-    for f in "$dir/$top/pngprobe" "$dir/$top/pngprobe.exe"; do
-        if [ -e "$f" ]; then chmod 0755 "$f"; fi
+    local file=$1 format=$2 dir=$3 top=$4 list f
+    (cd "$dir" && find "$top" -type f | sed 's|^\./||' | sort) > "$work/archive-files"
+    mapfile -t list < "$work/archive-files"
+    for f in "${list[@]}"; do
+        case "$f" in
+            pngprobe | */pngprobe | pngprobe.exe) chmod 0755 "$dir/$f" ;;
+            *) chmod 0644 "$dir/$f" ;;
+        esac
+        touch -d "@$SOURCE_DATE_EPOCH" "$dir/$f"
     done
     if [ "$format" = zip ]; then
-        (cd "$dir" && as_root cmake -E tar cf "$file" --format=zip "--mtime=$mtime" --files-from="$list")
+        (cd "$dir" && zip -X -9 -D -q "$file" "${list[@]}")
     else
-        (cd "$dir" && as_root cmake -E tar cf "$work/archive.tar" --format=gnutar "--mtime=$mtime" --files-from="$list")
+        (cd "$dir" && as_root cmake -E tar cf "$work/archive.tar" --format=gnutar \
+            "--mtime=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC" \
+            --files-from="$work/archive-files")
         gzip -9n < "$work/archive.tar" > "$file"
     fi
 }
