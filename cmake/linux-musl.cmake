@@ -1,14 +1,32 @@
-# x86-64 Linux against musl (Debian's musl-tools), linked statically: the
-# executable that Linux users install. The tool uses only the C library, so
-# g++ builds it with musl's headers and libc and no C++ runtime. GoogleTest
-# needs libstdc++, which Debian has only for glibc, so the unit tests run in
-# the other presets; the end-to-end tests run here.
+# Linux against musl, linked as a static position-independent executable:
+# what Linux users install. Included by linux-musl-<arch>.cmake, which sets
+# gnu_triple (the compiler's), musl_triple (Debian's musl-dev folder),
+# qemu_arch and CMAKE_SYSTEM_PROCESSOR.
+#
+# Debian's musl-gcc.specs cannot link static-pie (asked for -static-pie it
+# links a dynamic executable with an interpreter), so the specs file made
+# here from musl-static-pie.specs.in starts from musl's self-relocating
+# rcrt1.o and links -static -pie --no-dynamic-linker, with full RELRO and
+# no text relocations: the kernel loads the executable at a random address.
+# The tool uses only the C library, so g++ builds it with musl's headers and
+# libc and no C++ runtime. GoogleTest needs libstdc++, which Debian has only
+# for glibc, so the unit tests run in the other presets; the end-to-end
+# tests run here, natively where the kernel can run the target's programs.
 set(CMAKE_SYSTEM_NAME Linux)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER gcc)
-set(CMAKE_CXX_COMPILER g++)
-set(musl_specs /usr/lib/x86_64-linux-musl/musl-gcc.specs)
-set(CMAKE_C_FLAGS_INIT "-specs=${musl_specs}")
-set(CMAKE_CXX_FLAGS_INIT "-specs=${musl_specs}")
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+if(gnu_triple)
+    set(CMAKE_C_COMPILER ${gnu_triple}-gcc)
+    set(CMAKE_CXX_COMPILER ${gnu_triple}-g++)
+    set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-${qemu_arch}-static)
+else()
+    set(CMAKE_C_COMPILER gcc)
+    set(CMAKE_CXX_COMPILER g++)
+endif()
+set(musl_specs "${CMAKE_BINARY_DIR}/musl-static-pie.specs")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/musl-static-pie.specs.in "${musl_specs}" @ONLY)
+set(CMAKE_C_FLAGS_INIT "-specs=${musl_specs} -fPIE")
+set(CMAKE_CXX_FLAGS_INIT "-specs=${musl_specs} -fPIE")
+set(CMAKE_FIND_ROOT_PATH /usr/lib/${musl_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(PNGPROBE_UNIT_TESTS OFF CACHE BOOL "GoogleTest needs libstdc++")
