@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the release (packaging/release.sh) and checks it as a user, a
 # packager and a security team would: checksums, lintian, what each package
-# holds, the musl executable in what Linux users install, the arm64 and
-# Windows executables running, and the .debs installed with apt and used,
-# then removed. Needs root for the install.
+# holds, every Linux executable a static-pie musl one that passes the
+# end-to-end suite (natively for amd64 and i386, under qemu for arm64 and
+# armhf), the Windows executable running, and the .debs installed with apt
+# and used, then removed. Needs root for the install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
@@ -14,9 +15,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 echo "== artifacts"
 (cd "$dist" && ls -l && sha256sum -c SHA256SUMS)
-for f in "pngprobe_${version}_amd64.deb" "pngprobe_${version}_arm64.deb" \
-         "pngprobe-dev_${version}_amd64.deb" "pngprobe-$version-linux-x86_64.tar.gz" \
-         "pngprobe-$version-windows-x86.zip" "pngprobe-$version.tar.gz"; do
+# Debian architecture:processor name in the tarball:qemu for the e2e suite
+# (empty: natively).
+targets=(amd64:x86_64: i386:i686:qemu-i386-static arm64:aarch64:qemu-aarch64-static
+         armhf:armhf:qemu-arm-static)
+for f in "pngprobe-dev_${version}_amd64.deb" "pngprobe-$version-windows-x86.zip" \
+         "pngprobe-$version.tar.gz" \
+         $(for t in "${targets[@]}"; do
+               IFS=: read -r arch cpu qemu <<< "$t"
+               echo "pngprobe_${version}_$arch.deb pngprobe-$version-linux-$cpu.tar.gz"
+           done); do
     grep -q " $f\$" "$dist/SHA256SUMS" || fail "$f is not in the release"
 done
 
@@ -38,7 +46,8 @@ has() {
 docs=(usr/share/doc/pngprobe/README.md usr/share/doc/pngprobe/copyright
       usr/share/doc/pngprobe/changelog.gz usr/share/man/man1/pngprobe.1.gz
       usr/share/lintian/overrides/pngprobe)
-for arch in amd64 arm64; do
+for target in "${targets[@]}"; do
+    arch=${target%%:*}
     deb=$dist/pngprobe_${version}_$arch.deb
     has "$deb" usr/bin/pngprobe "${docs[@]}"
     dpkg-deb -c "$deb" | grep -q include/ && fail "$deb holds development files"
@@ -59,26 +68,39 @@ has "$dev" usr/include/pngprobe/png_header.h usr/include/pngprobe/pngprobe_versi
 
 echo "== executables"
 unpacked=build/package-check
-rm -rf "$unpacked" && mkdir -p "$unpacked"/{amd64,arm64,portable,zip}
-dpkg-deb -x "$dist/pngprobe_${version}_amd64.deb" "$unpacked/amd64"
-dpkg-deb -x "$dist/pngprobe_${version}_arm64.deb" "$unpacked/arm64"
-tar -xzf "$dist/pngprobe-$version-linux-x86_64.tar.gz" -C "$unpacked/portable"
-portable=$unpacked/portable/pngprobe-$version-linux-x86_64
-[ "$(ls "$portable" | tr '\n' ' ')" = "LICENSE README.md pngprobe pngprobe.1 " ] \
-    || fail "portable archive holds: $(ls "$portable")"
-# What Linux users install is the static musl build: no glibc in it, small.
-exe=$unpacked/amd64/usr/bin/pngprobe
-cmp -s "$exe" "$portable/pngprobe" || fail "the .deb and the portable archive differ"
-file "$exe" | grep -q 'ELF 64-bit LSB executable, x86-64.*statically linked' || fail "$(file "$exe")"
-grep -qa GLIBC "$exe" && fail "the amd64 executable is linked against glibc"
-size=$(stat -c %s "$exe")
-[ "$size" -lt 100000 ] || fail "the amd64 executable is $size bytes; musl's is about 50 KB"
-echo "amd64 (musl, static): $size bytes"
-"$portable/pngprobe" "$sample" | grep -qx 'width: 64 px, height: 48 px' || fail "portable run"
-arm=$unpacked/arm64/usr/bin/pngprobe
-file "$arm" | grep -q 'ARM aarch64.*statically linked' || fail "$(file "$arm")"
-qemu-aarch64-static "$arm" "$sample" | grep -qx 'width: 64 px, height: 48 px' || fail "arm64 run"
-echo "arm64 (static): $(stat -c %s "$arm") bytes, runs under qemu"
+rm -rf "$unpacked" && mkdir -p "$unpacked/zip"
+for target in "${targets[@]}"; do
+    IFS=: read -r arch cpu qemu <<< "$target"
+    mkdir -p "$unpacked/$arch"
+    dpkg-deb -x "$dist/pngprobe_${version}_$arch.deb" "$unpacked/$arch"
+    tar -xzf "$dist/pngprobe-$version-linux-$cpu.tar.gz" -C "$unpacked/$arch"
+    portable=$unpacked/$arch/pngprobe-$version-linux-$cpu
+    [ "$(ls "$portable" | tr '\n' ' ')" = "LICENSE README.md pngprobe pngprobe.1 " ] \
+        || fail "$cpu archive holds: $(ls "$portable")"
+    exe=$unpacked/$arch/usr/bin/pngprobe
+    cmp -s "$exe" "$portable/pngprobe" || fail "the $arch .deb and the $cpu archive differ"
+    # Static-pie against musl: loaded at a random address (ELF type DYN),
+    # no interpreter and no shared library, full RELRO, no glibc in it.
+    headers=$(readelf -hld "$exe")
+    grep -q 'Type:.*DYN' <<< "$headers" || fail "$arch: not position-independent"
+    grep -q 'INTERP' <<< "$headers" && fail "$arch: has a program interpreter"
+    grep -q '(NEEDED)' <<< "$headers" && fail "$arch: needs a shared library"
+    grep -q 'GNU_RELRO' <<< "$headers" || fail "$arch: no RELRO segment"
+    grep -q 'BIND_NOW' <<< "$headers" || fail "$arch: not linked with -z now"
+    grep -qa GLIBC "$exe" && fail "$arch: linked against glibc"
+    size=$(stat -c %s "$exe")
+    [ "$size" -lt 100000 ] || fail "the $arch executable is $size bytes; musl's is about 50 KB"
+    # i386 runs natively where the kernel runs 32-bit x86 programs: then
+    # the usage line's status 1 comes back, not the shell's 126.
+    if [ "$arch" = i386 ]; then
+        rc=0
+        "$exe" > /dev/null 2>&1 || rc=$?
+        if [ "$rc" -eq 1 ]; then qemu=""; fi
+    fi
+    # shellcheck disable=SC2086  # no emulator is no word
+    bash tests/e2e.sh "$exe" posix $qemu > "$unpacked/$arch.e2e" || { cat "$unpacked/$arch.e2e"; fail "$arch: end-to-end suite"; }
+    echo "$arch (static-pie musl, $size bytes): $(tail -n 1 "$unpacked/$arch.e2e")${qemu:+ under $qemu}"
+done
 
 # The ZIP users download: its pngprobe.exe run under 32-bit Wine.
 zip=$dist/pngprobe-$version-windows-x86.zip

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds every release artifact into one folder, with a SHA256SUMS file:
 #
-#   pngprobe_VERSION_amd64.deb          the tool (static, musl), manual, docs
-#   pngprobe_VERSION_arm64.deb          the same for 64-bit ARM
+#   pngprobe_VERSION_ARCH.deb           the tool (static-pie, musl), manual,
+#                                       docs; ARCH amd64, i386, arm64, armhf
 #   pngprobe-dev_VERSION_amd64.deb      header, static library, CMake and
 #                                       pkg-config files
-#   pngprobe-VERSION-linux-x86_64.tar.gz  the musl executable, manual page,
-#                                       README and licence, for any distribution
+#   pngprobe-VERSION-linux-CPU.tar.gz   the same executable, manual page,
+#                                       README and licence, for any
+#                                       distribution; CPU x86_64, i686,
+#                                       aarch64, armhf
 #   pngprobe-VERSION-windows-x86.zip    pngprobe.exe, README and licence
 #   pngprobe-VERSION.tar.gz             the sources of the last commit
 #
@@ -81,8 +83,13 @@ deb() {
     dpkg-deb --root-owner-group -Zxz --build "$tree" "$out/${name}_${version}_$arch.deb" > /dev/null
 }
 
-build linux-musl
-build linux-arm64
+# Every Linux executable shipped: static-pie against musl. PRESET:DEBIAN
+# ARCHITECTURE:PROCESSOR NAME for the tarball.
+linux_targets=(linux-musl:amd64:x86_64 linux-musl-x86:i386:i686
+    linux-musl-arm64:arm64:aarch64 linux-musl-armhf:armhf:armhf)
+for target in "${linux_targets[@]}"; do
+    build "${target%%:*}"
+done
 build release
 build windows-x86
 
@@ -96,9 +103,9 @@ summary=$(cache_value CMAKE_PROJECT_DESCRIPTION)
 # control field continues: each line indented by one space.
 long_description=$(awk 'NR > 2 && /^$/ { exit } NR > 2' README.md | tr -d '`' | sed 's/^/ /')
 
-# The tool, for x86-64 (musl) and arm64; man page compressed as Debian wants.
-for pair in linux-musl:amd64 linux-arm64:arm64; do
-    preset=${pair%%:*} arch=${pair##*:}
+# The tool for each architecture; man page compressed as Debian wants.
+for target in "${linux_targets[@]}"; do
+    IFS=: read -r preset arch cpu <<< "$target"
     tree=$work/deb-$arch
     stage "$preset" runtime "$tree"
     gzip -9n "$tree/usr/share/man/man1/pngprobe.1"
@@ -152,12 +159,15 @@ archive() {
     fi
 }
 
-# The portable Linux archive: the same musl executable as the amd64 .deb.
-portable=pngprobe-$version-linux-x86_64
-mkdir -p "$work/portable/$portable"
-cp "$work/deb-amd64/usr/bin/pngprobe" "$work/portable/$portable/"
-cp "$work/linux-musl/pngprobe.1" README.md LICENSE "$work/portable/$portable/"
-archive "$out/$portable.tar.gz" gnutar "$work/portable" "$portable"
+# The portable Linux archives: the same executables as the .debs.
+for target in "${linux_targets[@]}"; do
+    IFS=: read -r preset arch cpu <<< "$target"
+    portable=pngprobe-$version-linux-$cpu
+    mkdir -p "$work/portable-$cpu/$portable"
+    cp "$work/deb-$arch/usr/bin/pngprobe" "$work/$preset/pngprobe.1" README.md LICENSE \
+        "$work/portable-$cpu/$portable/"
+    archive "$out/$portable.tar.gz" gnutar "$work/portable-$cpu" "$portable"
+done
 
 # The Windows archive: pngprobe.exe beside its README and licence.
 cmake --install "$work/windows-x86" --component runtime --strip --prefix "$work/windows" > /dev/null
