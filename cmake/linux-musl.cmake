@@ -3,11 +3,12 @@
 # gnu_triple (the compiler's), musl_triple (Debian's musl-dev folder),
 # qemu_arch and CMAKE_SYSTEM_PROCESSOR.
 #
-# Debian's musl-gcc.specs cannot link static-pie (asked for -static-pie it
-# links a dynamic executable with an interpreter), so the specs file made
-# here from musl-static-pie.specs.in starts from musl's self-relocating
-# rcrt1.o and links -static -pie --no-dynamic-linker, with full RELRO and
-# no text relocations: the kernel loads the executable at a random address.
+# The GCC driver file that Debian's musl-tools ships cannot link static-pie
+# (asked for -static-pie it links a dynamic executable with an
+# interpreter), so the driver file made here from gcc-musl-static-pie.in
+# starts from musl's self-relocating rcrt1.o and links -static -pie
+# --no-dynamic-linker, with full RELRO and no text relocations: the kernel
+# loads the executable at a random address.
 # The tool uses only the C library, so g++ builds it with musl's headers and
 # libc and no C++ runtime. GoogleTest needs libstdc++, which Debian has only
 # for glibc, so the unit tests run in the other presets; the end-to-end
@@ -21,10 +22,10 @@ else()
     set(CMAKE_C_COMPILER gcc)
     set(CMAKE_CXX_COMPILER g++)
 endif()
-set(musl_specs "${CMAKE_BINARY_DIR}/musl-static-pie.specs")
-configure_file(${CMAKE_CURRENT_LIST_DIR}/musl-static-pie.specs.in "${musl_specs}" @ONLY)
-set(CMAKE_C_FLAGS_INIT "-specs=${musl_specs} -fPIE")
-set(CMAKE_CXX_FLAGS_INIT "-specs=${musl_specs} -fPIE")
+set(gcc_driver_file "${CMAKE_BINARY_DIR}/gcc-musl-static-pie")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/gcc-musl-static-pie.in "${gcc_driver_file}" @ONLY)
+set(CMAKE_C_FLAGS_INIT "-specs=${gcc_driver_file} -fPIE")
+set(CMAKE_CXX_FLAGS_INIT "-specs=${gcc_driver_file} -fPIE")
 set(CMAKE_FIND_ROOT_PATH /usr/lib/${musl_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
