@@ -45,11 +45,12 @@ build() {
 stage() {
     DESTDIR=$3 cmake --install "$work/$1" --component "$2" --strip > /dev/null
 }
-# Every file in a tree at the commit's time, with the usual modes.
+# Every file in a tree at the commit's time, with the usual modes: what was
+# installed executable 0755, everything else 0644.
 normalise() {
     find "$1" -type d -exec chmod 0755 {} +
-    find "$1" -type f -exec chmod 0644 {} +
-    [ -d "$1/usr/bin" ] && chmod 0755 "$1"/usr/bin/*
+    find "$1" -type f -perm -u+x -exec chmod 0755 {} +
+    find "$1" -type f ! -perm -u+x -exec chmod 0644 {} +
     find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 }
 
@@ -132,28 +133,20 @@ as_root() {
     fi
 }
 # archive FILE FORMAT DIR TOP: the files under DIR/TOP (TOP/ and its files;
-# "." for a flat archive) into FILE, in sorted order, each at the commit's
-# time. FORMAT gnutar writes a tar with cmake -E tar and compresses it with
-# gzip -9n. FORMAT zip uses Info-ZIP's zip -X instead: cmake -E tar's ZIP
+# "." for a flat archive) into FILE, in sorted order, normalised. FORMAT
+# gnutar writes a tar with cmake -E tar and compresses it with gzip -9n. FORMAT zip uses Info-ZIP's zip -X instead: cmake -E tar's ZIP
 # writer stores each file's access and change times beside the time it is
 # given, and the change time, when the build staged the file, cannot be
 # set, so its ZIP would differ from one build to the next.
 archive() {
-    local file=$1 format=$2 dir=$3 top=$4 list f
+    local file=$1 format=$2 dir=$3 top=$4 list
+    normalise "$dir/$top"
     (cd "$dir" && find "$top" -type f | sed 's|^\./||' | sort) > "$work/archive-files"
     mapfile -t list < "$work/archive-files"
-    for f in "${list[@]}"; do
-        case "$f" in
-            pngprobe | */pngprobe | pngprobe.exe) chmod 0755 "$dir/$f" ;;
-            *) chmod 0644 "$dir/$f" ;;
-        esac
-        touch -d "@$SOURCE_DATE_EPOCH" "$dir/$f"
-    done
     if [ "$format" = zip ]; then
         (cd "$dir" && zip -X -9 -D -q "$file" "${list[@]}")
     else
         (cd "$dir" && as_root cmake -E tar cf "$work/archive.tar" --format=gnutar \
-            "--mtime=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC" \
             --files-from="$work/archive-files")
         gzip -9n < "$work/archive.tar" > "$file"
     fi
