@@ -56,30 +56,31 @@ check "three arguments" 1 "$usage" -- a b c
 (cd "$(dirname "$tool")" && run "./$(basename "$tool")" > "$work/out" 2> "$work/err")
 report "usage when started by a relative name" $? 1 "$usage"
 if [ ${#emulator[@]} -eq 0 ]; then
-    PATH="$(dirname "$tool"):$PATH" "$(basename "$tool")" > "$work/out" 2> "$work/err"
+    PATH="$(dirname "$tool"):$PATH" timeout 60 "$(basename "$tool")" > "$work/out" 2> "$work/err"
     report "usage when started through PATH" $? 1 "$usage"
 fi
 if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     ln -s "$tool" "$work/link-to-pngprobe"
-    "$work/link-to-pngprobe" > "$work/out" 2> "$work/err"
+    timeout 60 "$work/link-to-pngprobe" > "$work/out" 2> "$work/err"
     report "usage when started through a symlink" $? 1 "$usage"
     # Names that lead to no file: only a build that reads /proc still knows
     # its path; without /proc the name is shown as given.
     for name in no/such/dir/pngprobe not-on-any-path; do
         want=$(usage_shown "$name")$'\n'
-        (PATH=/nonexistent exec -a "$name" "$tool") > "$work/out" 2> "$work/err"
+        timeout 60 bash -c 'PATH=/nonexistent exec -a "$0" "$1"' "$name" "$tool" > "$work/out" 2> "$work/err"
         report "usage when started by the unfindable name $name" $? 1 "$want"
     done
     # PATH searched as the shell does: entries without the program, or with
     # a file of its name that cannot be run, are passed over, and an empty
     # entry is the working directory.
     mkdir "$work/noexec" && : > "$work/noexec/$(basename "$tool")"
-    (cd "$(dirname "$tool")" && PATH="/nonexistent:$work/noexec:" exec -a "$(basename "$tool")" "$tool") > "$work/out" 2> "$work/err"
+    timeout 60 bash -c 'cd "$2" && PATH="/nonexistent:$3:" exec -a "$0" "$1"' \
+        "$(basename "$tool")" "$tool" "$(dirname "$tool")" "$work/noexec" > "$work/out" 2> "$work/err"
     report "usage when found through an empty PATH entry" $? 1 "$usage"
 fi
 if [ -n "${PNGPROBE_NO_ARGV_RUNNER:-}" ]; then
     want=$(usage_shown pngprobe)$'\n'
-    "$PNGPROBE_NO_ARGV_RUNNER" "$tool" > "$work/out" 2> "$work/err"
+    timeout 60 "$PNGPROBE_NO_ARGV_RUNNER" "$tool" > "$work/out" 2> "$work/err"
     report "empty argument vector" $? 1 "$want"
 fi
 
@@ -155,8 +156,10 @@ check "shipped sample" 0 "$(wc -c < "$sample")"$'\nwidth: 64 px, height: 48 px\n
 # What only a real file system shows: a FIFO gives what its one read
 # gathered, a device reads as empty, paths can be very long.
 if [ "$platform" != windows ]; then
+    # The writer gives up when no reader comes (a tool that never opens the
+    # FIFO), so the case fails instead of hanging.
     mkfifo "$work/fifo"
-    bytes "$sig$ihdr_640x480" > "$work/fifo" &
+    timeout 60 bash -c 'printf "$1" > "$2"' - "$sig$ihdr_640x480" "$work/fifo" &
     check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
     wait
     check "/dev/null" 0 $'0\ninvalid png\n' -- /dev/null
