@@ -1,10 +1,15 @@
 #!/bin/sh
 # Runs a 32-bit Windows program under 32-bit Wine. Exits 77, which the tests
-# report as skipped, where this machine cannot start Wine's 32-bit loader (a
-# kernel built without 32-bit support, or no wine32 installed).
+# report as skipped, where this machine cannot start Wine's 32-bit loader,
+# and says why: no wine32 installed, or a kernel that runs no 32-bit x86
+# programs (built without 32-bit support, or with it switched off).
 loader=/usr/lib/wine/wine
 if ! "$loader" --version > /dev/null 2>&1; then
-    echo "cannot run $loader (no 32-bit program support here, or no wine32): 32-bit Windows tests skipped"
+    if [ ! -e "$loader" ]; then
+        echo "no 32-bit Wine ($loader; package wine32:i386): 32-bit Windows tests skipped"
+    else
+        echo "cannot start $loader (a kernel that runs no 32-bit x86 programs, or a broken wine32): 32-bit Windows tests skipped"
+    fi
     exit 77
 fi
 exec "$loader" "$@"
