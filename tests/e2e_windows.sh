@@ -45,4 +45,61 @@ hold shared "$work/held.png"
 report "file held open for writing by another process that shares it" $? 0 $'33\n'"$found_640x480"
 check "NUL device" 0 $'0\ninvalid png\n' -- NUL
 
+# Long paths. A full path of MAX_PATH (260) characters or more opens on every
+# Windows only in its extended-length form (\\?\Z:\dir\file), which the tool
+# makes from the full path. Wine opens long paths without the prefix too, so
+# here the open alone shows only a wrong conversion (a name that no longer
+# opens), not a missing one: what shows that is the name that CreateFileW
+# receives, which Wine's trace+file channel prints (cut after a few hundred
+# characters, with "..." after the closing quote).
+#
+# reaches NAME WANT STATUS TEXT: runs the tool on NAME and compares as check
+# does; CreateFileW must have been given WANT.
+reaches() {
+    local name=$1 want=$2 status=$3 text=$4 case_name=$5 rc
+    WINEDEBUG=trace+file run "$tool" "$name" > "$work/out" 2> "$work/trace"
+    rc=$?
+    : > "$work/err"
+    # The names CreateFileW was given, unescaped, "..." marking a cut one.
+    sed -n 's/.*:trace:file:CreateFileW L"\(.*\)"\(\.\.\.\)\{0,1\} [A-Z_ ]*creation .*/\1\2/p' "$work/trace" |
+        sed 's/\\\\/\\/g' > "$work/names"
+    local seen=false given
+    while IFS= read -r given; do
+        if [ "$given" = "$want" ] ||
+            { [[ $given == *... ]] && [[ $want == "${given%...}"* ]]; }; then
+            seen=true
+        fi
+    done < "$work/names"
+    $seen || { echo "CreateFileW was not given $want; it was given:"; cat "$work/names"; } > "$work/err"
+    report "$case_name" "$rc" "$status" "$text"
+}
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+for length in 300 1000; do
+    dir=$work/long$length
+    while [ $((${#dir} + 14)) -lt "$length" ]; do
+        dir=$dir/$(printf 'd%.0s' {1..100})
+    done
+    mkdir -p "$dir" && cp "$work/minimal.png" "$dir/minimal.png"
+    file=$dir/minimal.png full=$(winpath "$dir/minimal.png")
+    extended="\\\\?\\$full"
+    reaches "$full" "$extended" 0 $'33\n'"$found_640x480" "full path of ${#full} characters"
+    reaches "Z:$file" "$extended" 0 $'33\n'"$found_640x480" "full path of ${#full} characters, with forward slashes"
+    relative=long$length/../${file#"$work"/}
+    cd "$work"
+    reaches "$relative" "$extended" 0 $'33\n'"$found_640x480" \
+        "relative name with .. of ${#relative} characters, resolving to ${#full}"
+    cd - > /dev/null
+    reaches "$extended" "$extended" 0 $'33\n'"$found_640x480" "name already in extended-length form"
+    # A network path, made \\?\UNC\server\share\...; no such server answers here.
+    unc="\\\\pngprobe-test-server\\share${full#Z:}"
+    reaches "$unc" "\\\\?\\UNC${unc#\\}" 1 $'Cannot open file\n' "network path of ${#unc} characters"
+done
+# Shorter names, and devices, reach the system exactly as given.
+short=$(winpath "$work/minimal.png")
+reaches "$short" "$short" 0 $'33\n'"$found_640x480" "short full path, as given"
+cd "$work"
+reaches minimal.png minimal.png 0 $'33\n'"$found_640x480" "short relative name, as given"
+cd - > /dev/null
+reaches NUL NUL 0 $'0\ninvalid png\n' "NUL device, as given"
+
 e2e_summary

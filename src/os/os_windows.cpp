@@ -28,6 +28,52 @@ const char* executable_path(const char* argv0)
     return argv0 != nullptr && argv0[0] != '\0' ? argv0 : "pngprobe";
 }
 
+namespace {
+
+// The longest name the system takes, in its extended-length form (\\?\),
+// with room for the terminating null.
+constexpr DWORD kLongestName = 32768;
+
+bool starts_with(const wchar_t* name, const wchar_t* prefix)
+{
+    return wcsncmp(name, prefix, wcslen(prefix)) == 0;
+}
+
+// The name to open `name` by. A name whose full path is MAX_PATH characters
+// or longer opens on every Windows only in its extended-length form, which
+// the system passes on without the MAX_PATH limit (and without resolving
+// '.', '..' or '/', so the full path is taken from GetFullPathNameW, which
+// does): \\?\C:\dir\file, and \\?\UNC\server\share\file for \\server\share\file.
+// The manifest's longPathAware does the same only where the system-wide
+// LongPathsEnabled switch is on (Windows 10 1607 and later, off by default).
+// A name already in that form (\\?\) or a device name (\\.\), and any
+// shorter name, is used as given. Null where the name is too long even for
+// the extended form.
+const wchar_t* name_to_open(const wchar_t* name)
+{
+    if (starts_with(name, L"\\\\?\\") || starts_with(name, L"\\\\.\\")) {
+        return name;
+    }
+    static wchar_t full[kLongestName];
+    const DWORD length = GetFullPathNameW(name, kLongestName, full, nullptr);
+    if (length == 0 || length < MAX_PATH) {
+        return name;  // shorter names, and names the system cannot resolve, as today
+    }
+    static wchar_t extended[kLongestName];
+    const bool unc = starts_with(full, L"\\\\");
+    const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
+    const wchar_t* rest = unc ? full + 1 : full;  // \\server\share -> \\?\UNC\server\share
+    if (length >= kLongestName ||
+        wcslen(prefix) + wcslen(rest) >= static_cast<size_t>(kLongestName)) {
+        return nullptr;
+    }
+    wcscpy(extended, prefix);
+    wcscat(extended, rest);
+    return extended;
+}
+
+}  // namespace
+
 // The narrow argv holds the command line in the ANSI code page: where the
 // manifest's UTF-8 code page is not honoured (before Windows 10 1903), a
 // name outside that code page arrives with '?' in it. The UTF-16 command
@@ -41,7 +87,11 @@ FILE* open_input(char** argv, int index)
     FILE* file = nullptr;
     if (__wgetmainargs(&argc, &wide_argv, &wide_env, _dowildcard, &info) >= 0 &&
         wide_argv != nullptr && index < argc) {
-        file = _wfopen(wide_argv[index], L"rb");
+        const wchar_t* name = name_to_open(wide_argv[index]);
+        if (name == nullptr) {
+            return nullptr;
+        }
+        file = _wfopen(name, L"rb");
     } else {
         file = fopen(argv[index], "rb");
     }
@@ -51,4 +101,13 @@ FILE* open_input(char** argv, int index)
         return nullptr;
     }
     return file;
+}
+
+// The read faults the buffer's pages in as it fills them; nothing here has
+// measured whether asking for them first would be faster on Windows.
+void prepare_read(FILE* file, unsigned char* buffer, size_t limit)
+{
+    (void)file;
+    (void)buffer;
+    (void)limit;
 }
