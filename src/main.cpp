@@ -48,6 +48,7 @@ int main(int argc, char** argv)
         return finish(1);
     }
 
+    prepare_read(file, input, kReadLimit);
     const size_t count = fread(input, 1, kReadLimit, file);
     printf("%d\n", static_cast<int>(count));
     fclose(file);

@@ -179,6 +179,7 @@ if [ "$platform" != windows ]; then
     check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
     wait
     check "/dev/null" 0 $'0\ninvalid png\n' -- /dev/null
+    check "/dev/zero" 0 $'1000000\ninvalid png\n' -- /dev/zero
     long=$work
     while [ ${#long} -lt 3000 ]; do
         long=$long/$(printf 'd%.0s' {1..200})
@@ -187,6 +188,39 @@ if [ "$platform" != windows ]; then
     cp "$work/minimal.png" "$long/minimal.png"
     check "path of ${#long} bytes" 0 $'33\n'"$found_640x480" -- "$long/minimal.png"
     check "path longer than the system allows" 1 $'Cannot open file\n' -- "$(printf '%s' "$long$long")/minimal.png"
+fi
+
+# On Linux the tool asks the kernel up front for the buffer's pages that the
+# read will fill: as many as the file's first million bytes take (one more
+# where the buffer starts inside a page), none for a device or an empty file.
+# strace shows the request whether or not the kernel grants it.
+# pages_case FILE TEXT: the pages asked for before the read of FILE, and the
+# tool's output all the same.
+pages_case() {
+    local file=$1 text=$2 name="pages asked for before reading $(basename "$1")"
+    if ! command -v strace > /dev/null; then
+        skip "$name" "no strace here"
+        return
+    fi
+    local page size=0 least asked rc
+    page=$(getconf PAGESIZE)
+    [ -f "$file" ] && size=$(stat -c %s "$file")
+    [ "$size" -gt 1000000 ] && size=1000000
+    least=$(((size + page - 1) / page))
+    strace -o "$work/trace" -e trace=madvise "$tool" "$file" > "$work/out" 2> "$work/err"
+    rc=$?
+    asked=$(awk -F', ' -v page="$page" '/MADV_POPULATE_WRITE|0x17/ { n += $2 / page } END { print n + 0 }' "$work/trace")
+    if [ "$asked" -lt "$least" ] || [ "$asked" -gt $((least + (least > 0))) ]; then
+        echo "asked for $asked pages of $page bytes before reading $size bytes" >> "$work/err"
+    fi
+    report "$name" "$rc" 0 "$text"
+}
+if [ ${#emulator[@]} -eq 0 ] && [ "$(uname -s)" = Linux ] && [ "$platform" != windows ]; then
+    pages_case "$work/minimal.png" $'33\n'"$found_640x480"
+    pages_case "$sample" "$(wc -c < "$sample")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n'
+    pages_case "$work/large.png" $'1000000\n'"$found_640x480"
+    pages_case /dev/zero $'1000000\ninvalid png\n'
+    pages_case "$work/empty" $'0\ninvalid png\n'
 fi
 
 # Output that cannot be written is a failure, not a success.

@@ -17,4 +17,11 @@ const char* executable_path(const char* argv0);
 // and where it names a directory.
 FILE* open_input(char** argv, int index);
 
+// Readies the first `limit` bytes of `buffer` for one block read of `file`.
+// Where the system can (Linux 5.14 and later), it asks the kernel up front
+// for the pages that the read will fill, in one call instead of a page fault
+// each: only for a regular file, and only as far as its size. Elsewhere, and
+// where the kernel refuses, it does nothing; nothing is ever reported.
+void prepare_read(FILE* file, unsigned char* buffer, size_t limit);
+
 #endif
