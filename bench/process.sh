@@ -7,7 +7,8 @@
 #
 #   bench/process.sh [PNGPROBE]     (default build/linux-musl/pngprobe)
 #
-# Needs hyperfine and musl-gcc (apt-get install hyperfine musl-tools).
+# Needs hyperfine and musl-gcc (apt-get install hyperfine musl-tools); the
+# peers are timed where installed (pngcheck, pngtools' pnginfo, file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=$(realpath "${1:-build/linux-musl/pngprobe}")
@@ -43,6 +44,13 @@ large=$work/large.png
 median() { # hyperfine JSON -> median of the named command, in ms
     python3 -c 'import json,sys; r={x["command"]:x["median"] for x in json.load(open(sys.argv[1]))["results"]}; print("%.3f" % (r[sys.argv[2]]*1000))' "$@"
 }
+
+# Figures this small depend on the machine: on a virtual machine a page
+# fault may trap to the host, so say which one they come from.
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo 2> /dev/null | head -1)
+echo "machine: $(nproc) cores${cpu:+ ($cpu)}, $(free -g | awk '/^Mem:/ { print $2 }') GiB," \
+    "$(uname -s) $(uname -r), $(. /etc/os-release 2> /dev/null && echo "$PRETTY_NAME")"
+echo "pngprobe: $tool ($(wc -c < "$tool") bytes)"
 
 for case in small large; do
     file=${!case}
