@@ -62,13 +62,13 @@ def read(preset):
 def main(presets):
     print()
     print("CI: how each preset's tests ran")
-    print(f"  {'preset':<18} {'tests ran':<24} {'passed':>6} {'failed':>6} {'skipped':>7}")
+    print(f"  {'preset':<18} {'tests ran':<26} {'passed':>6} {'failed':>6} {'skipped':>7}")
     not_run = []
     totals = [0, 0, 0]
     for preset in presets:
         result = read(preset)
         if result is None:
-            print(f"  {preset:<18} {'NOT RUN (not reached)':<24}")
+            print(f"  {preset:<18} {'NOT RUN (not reached)':<26}")
             not_run.append((preset, "CI stopped before its tests"))
             continue
         how, passed, failed, skipped, cases_skipped, tool_ran = result
@@ -77,7 +77,7 @@ def main(presets):
         totals[0] += passed
         totals[1] += failed
         totals[2] += len(skipped)
-        print(f"  {preset:<18} {how:<24} {passed:>6} {failed:>6} {len(skipped):>7}")
+        print(f"  {preset:<18} {how:<26} {passed:>6} {failed:>6} {len(skipped):>7}")
         reasons = sorted({reason for _, reason in skipped})
         for reason in reasons:
             names = ", ".join(name for name, r in skipped if r == reason)
