@@ -59,12 +59,14 @@ const wchar_t* name_to_open(const wchar_t* name)
     if (length == 0 || length < MAX_PATH) {
         return name;  // shorter names, and names the system cannot resolve, as today
     }
+    if (length >= kLongestName) {
+        return nullptr;  // the full path did not fit: `full` holds nothing
+    }
     static wchar_t extended[kLongestName];
     const bool unc = starts_with(full, L"\\\\");
     const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
     const wchar_t* rest = unc ? full + 1 : full;  // \\server\share -> \\?\UNC\server\share
-    if (length >= kLongestName ||
-        wcslen(prefix) + wcslen(rest) >= static_cast<size_t>(kLongestName)) {
+    if (wcslen(prefix) + wcslen(rest) >= static_cast<size_t>(kLongestName)) {
         return nullptr;
     }
     wcscpy(extended, prefix);
