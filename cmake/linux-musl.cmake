@@ -31,3 +31,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(PNGPROBE_UNIT_TESTS OFF CACHE BOOL "GoogleTest needs libstdc++")
+# The end-to-end tests hold a musl build to the system calls of a bare read.
+set(PNGPROBE_LIBC musl)

@@ -3,14 +3,13 @@
 //
 //   pngprobe FILE
 //
-// Reads at most the first kReadLimit bytes of FILE in one block read into a
-// static buffer. Exit status 1 for a wrong argument count, a file that cannot
-// be opened, or output that could not be written; 0 otherwise, whatever the
-// file holds.
+// Reads at most the first kReadLimit bytes of FILE into a static buffer.
+// Exit status 1 for a wrong argument count, a file that cannot be opened, or
+// output that could not be written; 0 otherwise, whatever the file holds.
 //
 // Only the C library is used (its own headers, no C++ runtime), so the tool
 // links against any libc, musl included. What differs between systems (the
-// executable's own path, opening a file by name) is in os/.
+// executable's own path, reading a file by name) is in os/.
 #include <stdint.h>
 #include <stdio.h>
 
@@ -42,16 +41,12 @@ int main(int argc, char** argv)
         return finish(1);
     }
 
-    FILE* file = open_input(argv, 1);
-    if (file == nullptr) {
+    size_t count = 0;
+    if (read_input(argv, 1, input, kReadLimit, &count) == 0) {
         printf("Cannot open file\n");
         return finish(1);
     }
-
-    prepare_read(file, input, kReadLimit);
-    const size_t count = fread(input, 1, kReadLimit, file);
     printf("%d\n", static_cast<int>(count));
-    fclose(file);
 
     uint32_t width = 0;
     uint32_t height = 0;

@@ -1,8 +1,11 @@
 // The operating system as POSIX shows it: Linux, the BSDs, macOS.
 #include "os.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -79,37 +82,20 @@ const char* executable_path(const char* argv0)
     return argv0 != nullptr ? argv0 : "pngprobe";
 }
 
-// The build asks for 64-bit file offsets (_FILE_OFFSET_BITS=64), so a 32-bit
-// C library opens a file of any size here instead of refusing one over 2 GiB.
-FILE* open_input(char** argv, int index)
-{
-    FILE* file = fopen(argv[index], "rb");
-    struct stat st {};
-    if (file != nullptr && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
-        fclose(file);
-        return nullptr;
-    }
-    return file;
-}
+namespace {
 
 // The buffer's pages are first touched by the read, each with a page fault,
 // which on a virtual machine can trap to the host at microseconds a page;
-// populating them in one call costs a fraction of that. A small file asks
-// for the few pages it fills, a pipe or a device for none, and an older
-// kernel refuses the advice (EINVAL) and the read faults them in as before.
-// The read writes to `buffer` next; here only its address is needed.
-void prepare_read(FILE* file, unsigned char* buffer,  // NOLINT(readability-non-const-parameter)
-                  size_t limit)
+// populating them in one call costs a fraction of that. Only a regular file
+// asks, and only for the pages its first `size` bytes fill; an older kernel
+// refuses the advice (EINVAL) and the read faults the pages in as before.
+void populate(unsigned char* buffer, size_t size)  // NOLINT(readability-non-const-parameter)
 {
 #if defined(__linux__)
-    struct stat st {};
     const long page = sysconf(_SC_PAGESIZE);
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || page <= 0) {
+    if (page <= 0) {
         return;
     }
-    const size_t size = static_cast<uintmax_t>(st.st_size) < limit
-                            ? static_cast<size_t>(st.st_size)
-                            : limit;
     const uintptr_t mask = static_cast<uintptr_t>(page) - 1;
     const uintptr_t first = reinterpret_cast<uintptr_t>(buffer) & ~mask;
     const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + size + mask) & ~mask;
@@ -118,8 +104,56 @@ void prepare_read(FILE* file, unsigned char* buffer,  // NOLINT(readability-non-
     void* const pages = reinterpret_cast<void*>(first);  // NOLINT(performance-no-int-to-ptr)
     (void)madvise(pages, end - first, MADV_POPULATE_WRITE);
 #else
-    (void)file;
     (void)buffer;
-    (void)limit;
+    (void)size;
 #endif
+}
+
+}  // namespace
+
+// The file is read with the system's own calls, not through a C library
+// stream: a stream allocates itself and its buffer (changes of the address
+// space, dear on a virtual machine), reads past the limit into that buffer
+// and seeks back at close. Here it is one open, one fstat (for the
+// directory test and the size), one read straight into the buffer, one
+// close. The build asks for 64-bit file offsets (_FILE_OFFSET_BITS=64), so a
+// 32-bit C library opens a file of any size instead of refusing one over
+// 2 GiB.
+int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size_t* count)
+{
+    const int fd = open(argv[index], O_RDONLY | O_NOCTTY);
+    if (fd < 0) {
+        return 0;
+    }
+    struct stat st {};
+    const bool known = fstat(fd, &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) {
+        (void)close(fd);
+        return 0;
+    }
+    // A regular file ends where fstat said; anything else (a pipe, a
+    // device), and a file that shows a size of 0 though it may have
+    // content (Linux's /proc), only where a read returns nothing.
+    size_t end = 0;
+    if (known && S_ISREG(st.st_mode) && st.st_size > 0) {
+        end = static_cast<uintmax_t>(st.st_size) < limit ? static_cast<size_t>(st.st_size) : limit;
+        populate(buffer, end);
+    }
+    // One read, repeated only where the system returns less than is left
+    // before the end (a pipe gives what its writer has written so far), or
+    // was interrupted before any byte arrived.
+    size_t total = 0;
+    while (total < limit && (end == 0 || total < end)) {
+        const ssize_t n = read(fd, buffer + total, limit - total);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;  // the end of the file, or a read error: the bytes so far
+        }
+        total += static_cast<size_t>(n);
+    }
+    (void)close(fd);
+    *count = total;
+    return 1;
 }
