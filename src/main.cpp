@@ -10,6 +10,7 @@
 // Only the C library is used (its own headers, no C++ runtime), so the tool
 // links against any libc, musl included. What differs between systems (the
 // executable's own path, reading a file by name) is in os/.
+#include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 
@@ -26,10 +27,7 @@ unsigned char input[kReadLimit];
 // written (a full disk, a closed descriptor) turns the status into 1.
 int finish(int status)
 {
-    if (fflush(stdout) != 0 || ferror(stdout) != 0) {
-        return 1;
-    }
-    return status;
+    return output_complete() != 0 ? status : 1;
 }
 
 }  // namespace
@@ -37,16 +35,20 @@ int finish(int status)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        printf("Usage: %s <png file>\n", executable_path(argc > 0 ? argv[0] : nullptr));
+        print("Usage: ");
+        print(executable_path(argc > 0 ? argv[0] : nullptr));
+        print(" <png file>\n");
         return finish(1);
     }
 
     size_t count = 0;
     if (read_input(argv, 1, input, kReadLimit, &count) == 0) {
-        printf("Cannot open file\n");
+        print("Cannot open file\n");
         return finish(1);
     }
-    printf("%d\n", static_cast<int>(count));
+    char line[64];  // the longest line, with two 10-digit numbers, is 42 bytes
+    (void)snprintf(line, sizeof line, "%d\n", static_cast<int>(count));
+    print(line);
 
     uint32_t width = 0;
     uint32_t height = 0;
@@ -54,10 +56,12 @@ int main(int argc, char** argv)
     int color_type = 0;
     if (pngprobe::find_image_header(input, static_cast<uint32_t>(count), &width, &height, &bit_depth,
                           &color_type) != 0) {
-        printf("width: %u px, height: %u px\n", width, height);
-        printf("bit_depth: %d, color_type: %d\n", bit_depth, color_type);
+        (void)snprintf(line, sizeof line, "width: %u px, height: %u px\n", width, height);
+        print(line);
+        (void)snprintf(line, sizeof line, "bit_depth: %d, color_type: %d\n", bit_depth, color_type);
+        print(line);
     } else {
-        printf("invalid png\n");
+        print("invalid png\n");
     }
     return finish(0);
 }

@@ -102,4 +102,50 @@ reaches minimal.png minimal.png 0 $'33\n'"$found_640x480" "short relative name, 
 cd - > /dev/null
 reaches NUL NUL 0 $'0\ninvalid png\n' "NUL device, as given"
 
+# The usage line carries the executable's path, the one text of the user's
+# own that the tool prints. A copy of the tool in a folder named in Latin,
+# Cyrillic and CJK letters, started without an argument:
+#  - in a terminal, where Wine gives it a console (tmux makes the terminal,
+#    capture-pane reads the screen): the screen must show the exact path,
+#    whatever the console's code page. Wine's terminal console shows a
+#    character outside the Basic Multilingual Plane wrongly even when it is
+#    written in UTF-16 (an emoji comes out as two replacement characters), so
+#    this folder's name has none;
+#  - with standard output redirected to a file, from a folder whose name adds
+#    an emoji: the path's UTF-8 bytes, with CR LF.
+console_dir=$work/Jörg_Фото_日本
+mkdir "$console_dir" "${console_dir}_😀"
+cp "$tool" "$console_dir/pngprobe.exe"
+cp "$tool" "${console_dir}_😀/pngprobe.exe"
+if command -v tmux > /dev/null; then
+    socket=$work/tmux.socket
+    # The terminal's character set is UTF-8; Wine's environment is passed on
+    # as the tests set it.
+    wine_env=(LC_ALL=C.UTF-8)
+    for name in WINEPREFIX WINEDEBUG WINEARCH WINEDLLOVERRIDES; do
+        [ -n "${!name:-}" ] && wine_env+=("$name=${!name}")
+    done
+    command=$(printf '%q ' cd "$console_dir")"&& "$(printf '%q ' env "${wine_env[@]}" "${emulator[@]}" ./pngprobe.exe)
+    tmux -u -f /dev/null -S "$socket" new-session -d -x 400 -y 20 "$command; echo \"[exit \$?]\"; sleep 120"
+    for _ in $(seq 600); do
+        tmux -S "$socket" capture-pane -p -J > "$work/screen" 2> /dev/null
+        grep -q '^\[exit [0-9]*\]' "$work/screen" && break
+        sleep 0.1
+    done
+    tmux -S "$socket" kill-server 2> /dev/null
+    rc=$(sed -n 's/^\[exit \([0-9]*\)\].*/\1/p' "$work/screen" | head -1)
+    # What the screen shows, each line without the blanks after it.
+    sed 's/[[:space:]]*$//' "$work/screen" | grep -v '^\[exit ' | grep -v '^$' > "$work/out"
+    : > "$work/err"
+    eol=lf report "usage line on a console, in a folder of Latin, Cyrillic and CJK letters" "${rc:-125}" 1 \
+        "Usage: $(winpath "$console_dir")\\pngprobe.exe <png file>"$'\n'
+else
+    skip "usage line on a console" "no tmux here"
+fi
+cd "${console_dir}_😀"
+run ./pngprobe.exe > "$work/out" 2> "$work/err"
+report "usage line into a file, in a folder with an emoji in its name" $? 1 \
+    "Usage: $(winpath "${console_dir}_😀")\\pngprobe.exe <png file>"$'\n'
+cd - > /dev/null
+
 e2e_summary

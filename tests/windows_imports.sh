@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Fails unless the executable imports only DLLs that every Windows has.
+# Fails unless the executable imports only DLLs that every Windows has,
+# writes a console in UTF-16 (WriteConsoleW), and never changes the console's
+# code page, which would stay changed for the user after the tool exits.
 set -u
 objdump=$1 exe=$2
-dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+imports=$("$objdump" -p "$exe")
+dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<< "$imports")
 echo "imports:" $dlls
 [ -n "$dlls" ] || { echo "no imports found"; exit 1; }
 bad=0
@@ -12,4 +15,13 @@ for dll in $dlls; do
         *) echo "not a system DLL: $dll"; bad=1 ;;
     esac
 done
+# objdump lists each imported function as "address hint name".
+functions=$(awk 'NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' <<< "$imports")
+for function in SetConsoleOutputCP SetConsoleCP; do
+    if grep -qx "$function" <<< "$functions"; then
+        echo "imports $function: the console's code page must not change"
+        bad=1
+    fi
+done
+grep -qx WriteConsoleW <<< "$functions" || { echo "does not import WriteConsoleW"; bad=1; }
 exit "$bad"

@@ -19,4 +19,14 @@ const char* executable_path(const char* argv0);
 // read error ends the read with the bytes received so far.
 int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size_t* count);
 
+// Writes `text` to standard output: UTF-8, with '\n' as the line end, which
+// becomes the platform's own. On Windows a console is written in UTF-16, so
+// every character shows whatever the console's code page; a file or a pipe
+// gets the bytes, with CR LF.
+void print(const char* text);
+
+// Flushes standard output; 1 where everything printed reached it, 0 where
+// some of it could not be written (a full disk, a closed descriptor).
+int output_complete();
+
 #endif

@@ -93,16 +93,15 @@ void populate(unsigned char* buffer, size_t size)  // NOLINT(readability-non-con
 {
 #if defined(__linux__)
     const long page = sysconf(_SC_PAGESIZE);
-    if (page <= 0) {
-        return;
+    if (page > 0) {
+        const uintptr_t mask = static_cast<uintptr_t>(page) - 1;
+        const uintptr_t first = reinterpret_cast<uintptr_t>(buffer) & ~mask;
+        const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + size + mask) & ~mask;
+        // madvise takes a page-aligned address, which only an integer can be
+        // rounded to.
+        void* const pages = reinterpret_cast<void*>(first);  // NOLINT(performance-no-int-to-ptr)
+        (void)madvise(pages, end - first, MADV_POPULATE_WRITE);
     }
-    const uintptr_t mask = static_cast<uintptr_t>(page) - 1;
-    const uintptr_t first = reinterpret_cast<uintptr_t>(buffer) & ~mask;
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + size + mask) & ~mask;
-    // madvise takes a page-aligned address, which only an integer can be
-    // rounded to.
-    void* const pages = reinterpret_cast<void*>(first);  // NOLINT(performance-no-int-to-ptr)
-    (void)madvise(pages, end - first, MADV_POPULATE_WRITE);
 #else
     (void)buffer;
     (void)size;
@@ -145,15 +144,23 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
     size_t total = 0;
     while (total < limit && (end == 0 || total < end)) {
         const ssize_t n = read(fd, buffer + total, limit - total);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
+        if (n > 0) {
+            total += static_cast<size_t>(n);
+        } else if (n == 0 || errno != EINTR) {
             break;  // the end of the file, or a read error: the bytes so far
         }
-        total += static_cast<size_t>(n);
     }
     (void)close(fd);
     *count = total;
     return 1;
+}
+
+void print(const char* text)
+{
+    (void)fputs(text, stdout);
+}
+
+int output_complete()
+{
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <wchar.h>
 
@@ -19,21 +20,31 @@ int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env, int expand_wildca
 extern int _dowildcard;
 }
 
+namespace {
+
+// The longest path the system takes, in UTF-16 units with the terminating
+// null, and the most UTF-8 bytes it can take (three a unit at most: a
+// surrogate pair's two units make four).
+constexpr DWORD kLongestName = 32768;
+constexpr int kLongestUtf8 = 3 * static_cast<int>(kLongestName);
+
+}  // namespace
+
+// The path as Windows holds it, in UTF-16, turned into UTF-8: the narrow
+// function would put '?' for every character outside the ANSI code page.
 const char* executable_path(const char* argv0)
 {
-    static char path[32768];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n > 0 && n < sizeof path) {
+    static wchar_t wide[kLongestName];
+    static char path[kLongestUtf8];
+    const DWORD n = GetModuleFileNameW(nullptr, wide, kLongestName);
+    if (n > 0 && n < kLongestName &&
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, path, kLongestUtf8, nullptr, nullptr) > 0) {
         return path;
     }
     return argv0 != nullptr && argv0[0] != '\0' ? argv0 : "pngprobe";
 }
 
 namespace {
-
-// The longest name the system takes, in its extended-length form (\\?\),
-// with room for the terminating null.
-constexpr DWORD kLongestName = 32768;
 
 bool starts_with(const wchar_t* name, const wchar_t* prefix)
 {
@@ -117,4 +128,85 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
     *count = fread(buffer, 1, limit, file);
     fclose(file);
     return 1;
+}
+
+namespace {
+
+// Standard output, where it is a console: its handle, else null.
+HANDLE console_output()
+{
+    static HANDLE console = INVALID_HANDLE_VALUE;
+    if (console == INVALID_HANDLE_VALUE) {
+        HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+        DWORD mode = 0;
+        console = handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+                          GetConsoleMode(handle, &mode) != 0
+                      ? handle
+                      : nullptr;
+    }
+    return console;
+}
+
+bool console_failed = false;
+
+// Writes `units` UTF-16 units to the console, as many calls as it takes.
+void write_console(HANDLE console, const wchar_t* text, DWORD units)
+{
+    while (units > 0 && !console_failed) {
+        DWORD written = 0;
+        if (WriteConsoleW(console, text, units, &written, nullptr) == 0 || written == 0) {
+            console_failed = true;
+            return;
+        }
+        text += written;
+        units -= written;
+    }
+}
+
+}  // namespace
+
+// A console shows bytes in its own code page (an OEM one: 437, 850, 866,
+// 932, ...), which is neither the ANSI code page nor the manifest's UTF-8,
+// so a character outside it cannot arrive as bytes. The console's own
+// UTF-16 function shows every character whatever its code page, on every
+// Windows NT version, and leaves the code page as the user set it. A file
+// or a pipe gets the UTF-8 bytes through the C runtime, whose text mode
+// makes each '\n' CR LF.
+void print(const char* text)
+{
+    HANDLE console = console_output();
+    if (console == nullptr) {
+        (void)fputs(text, stdout);
+        return;
+    }
+    static wchar_t wide[kLongestUtf8];
+    // Line by line, each '\n' written as CR LF as in a file.
+    const char* line = text;
+    while (*line != '\0' && !console_failed) {
+        const char* newline = strchr(line, '\n');
+        const size_t bytes = newline != nullptr ? static_cast<size_t>(newline - line) : strlen(line);
+        if (bytes > static_cast<size_t>(kLongestUtf8)) {
+            console_failed = true;  // longer than any path: not the tool's text
+            return;
+        }
+        if (bytes > 0) {
+            const int units = MultiByteToWideChar(CP_UTF8, 0, line, static_cast<int>(bytes), wide,
+                                                  kLongestUtf8);
+            if (units <= 0) {
+                console_failed = true;
+                return;
+            }
+            write_console(console, wide, static_cast<DWORD>(units));
+        }
+        if (newline == nullptr) {
+            break;
+        }
+        write_console(console, L"\r\n", 2);
+        line = newline + 1;
+    }
+}
+
+int output_complete()
+{
+    return !console_failed && fflush(stdout) == 0 && ferror(stdout) == 0 ? 1 : 0;
 }
