@@ -11,13 +11,19 @@
 #                                       aarch64, armhf
 #   pngprobe-VERSION-windows-x86.zip    pngprobe.exe, README and licence
 #   pngprobe-VERSION.tar.gz             the sources of the last commit
+#   pngprobe_VERSION_toolchain.buildinfo the compilers, linkers and C
+#                                       libraries the executables were
+#                                       built with
 #
 #   packaging/release.sh [OUTDIR]       (default build/dist)
 #
 # The artifacts are reproducible: every time stamp is the last commit's
 # (SOURCE_DATE_EPOCH), file order, owners and modes are fixed, and the
 # builds leave no build paths or link times in the executables, so two
-# clones built anywhere at any time give the same bytes.
+# clones built at any time in any folder with the same toolchain give the
+# same bytes. Another version of a compiler, a linker or a C library gives
+# other bytes, so the toolchain is recorded beside the artifacts, as
+# Debian's .buildinfo does, for a rebuild to be matched against.
 #
 # The packages' descriptions come from the project: the summary is
 # project(DESCRIPTION) in CMakeLists.txt, the long description the
@@ -33,7 +39,7 @@ work=$source_dir/build/release-work
 rm -rf "$work"
 mkdir -p "$work"
 # Only what an earlier release left: OUTDIR may hold other files.
-rm -f "$out"/*.deb "$out"/*.tar.gz "$out"/*.zip "$out/SHA256SUMS"
+rm -f "$out"/*.deb "$out"/*.tar.gz "$out"/*.zip "$out"/*.buildinfo "$out/SHA256SUMS"
 
 # build PRESET: a release build without tests, for /usr.
 build() {
@@ -168,6 +174,35 @@ archive "$out/pngprobe-$version-windows-x86.zip" zip "$work/windows" .
 
 # The sources of the last commit.
 git archive --format=tar --prefix="pngprobe-$version/" HEAD | gzip -9n > "$out/pngprobe-$version.tar.gz"
+
+# The toolchain: for each build, its compiler and linker with the Debian
+# packages that hold them; then the C libraries and the tools that pack.
+# owner FILE: the package (with its version) that installed FILE.
+owner() {
+    local package
+    package=$(dpkg -S "$(realpath "$1")" 2> /dev/null | head -1 | cut -d: -f1) || true
+    [ -n "$package" ] && dpkg-query -W -f '${binary:Package} (= ${Version})' "$package" 2> /dev/null
+}
+{
+    echo "Source: pngprobe"
+    echo "Version: $version"
+    echo "Build-Architecture: $(dpkg --print-architecture)"
+    echo "Source-Date-Epoch: $SOURCE_DATE_EPOCH"
+    echo "Toolchain:"
+    for preset in "${linux_targets[@]%%:*}" release windows-x86; do
+        for tool in CMAKE_CXX_COMPILER CMAKE_LINKER; do
+            path=$(sed -n "s/^$tool:[A-Z]*=//p" "$work/$preset/CMakeCache.txt")
+            echo " $preset: $path: $("$path" --version | head -1); $(owner "$path")"
+        done
+    done
+    echo "Installed-Build-Depends:"
+    packages=(libc6-dev libstdc++-12-dev musl-dev musl-dev:i386 musl-dev:arm64 musl-dev:armhf
+              mingw-w64-i686-dev cmake dpkg-dev gzip zip)
+    for package in "${packages[@]}"; do
+        echo " $(dpkg-query -W -f '${binary:Package} (= ${Version})' "$package" 2> /dev/null ||
+                 echo "$package (not installed)")"
+    done
+} > "$out/pngprobe_${version}_toolchain.buildinfo"
 
 (cd "$out" && sha256sum -- * > SHA256SUMS)
 ls -l "$out"

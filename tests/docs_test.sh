@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Checks that the README and the rendered manual page show exactly what the
-# tool prints:
+# Checks that the documents show exactly what the tool and the project are:
 #  - every example session ("$ command" lines, each followed by the output
-#    it shows) is run in a scratch folder with the built tool on PATH, and
-#    its real output must equal the output shown;
+#    it shows) in README.md, CONTRIBUTING.md and the rendered manual page is
+#    run in a scratch folder with the built tool on PATH, and its real output
+#    must equal the output shown;
 #  - the manual's directory loop is run on the files its text describes;
 #  - every output format (one table below) must stand as a line of the
 #    rendered manual page and in the README, and, with its placeholders
-#    filled in, be a line the tool really prints.
+#    filled in, be a line the tool really prints;
+#  - the presets table, wherever it stands, lists every configure preset of
+#    CMakePresets.json that is not hidden, and no other;
+#  - the version (project(VERSION) in CMakeLists.txt) is the top entry of
+#    CHANGELOG.md and of the Debian changelog.
 #
-#   docs_test.sh TOOL SOURCE_DIR MANUAL_PAGE
+#   docs_test.sh TOOL SOURCE_DIR MANUAL_PAGE VERSION
 set -u
-tool=$(realpath "$1") source=$2 manual=$3
+tool=$(realpath "$1") source=$2 manual=$3 version=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
@@ -77,6 +81,7 @@ for doc in readme man; do
     [ "$(grep -c '^\$ ' "$work/$doc.sessions")" -ge 3 ] || fail "$doc: fewer than 3 examples found"
 done
 run_sessions README < "$work/readme.sessions"
+run_sessions CONTRIBUTING < <(readme_sessions "$source/CONTRIBUTING.md")
 run_sessions manual < <(grep -v '^for f in\|^    \|^done$' "$work/man.sessions")
 
 # The manual's loop, on the files its text names: min.png and notes.txt from
@@ -118,6 +123,30 @@ for entry in "${formats[@]}"; do
         fail "format '$format' is not what the tool prints" "expected: $line" "printed:" "$(cat "$work/out")"
     fi
 done
+
+# The presets table: the rows "| `name` | ..." under a "| preset |" header,
+# in whichever document holds it.
+presets=$(python3 -c 'import json, sys
+for p in json.load(open(sys.argv[1]))["configurePresets"]:
+    if not p.get("hidden"): print(p["name"])' "$source/CMakePresets.json" | sort)
+rows=$(cat "$source/README.md" "$source/CONTRIBUTING.md" |
+    awk '/^\| preset \|/ { on = 1; next } on && !/^\|/ { on = 0 }
+         on { if (match($0, /^\| `[^`]*`/)) print substr($0, 4, RLENGTH - 4) }' | sort)
+if [ -n "$presets" ] && [ "$presets" = "$rows" ]; then
+    passed=$((passed + 1))
+else
+    fail "the presets table and CMakePresets.json differ" "$(diff <(echo "$presets") <(echo "$rows"))"
+fi
+
+# The version stands at the top of both changelogs.
+top_changelog=$(sed -n 's/^## \[\([^]]*\)\].*/\1/p' "$source/CHANGELOG.md" | head -1)
+top_debian=$(sed -n '1s/^pngprobe (\([^)]*\)).*/\1/p' "$source/packaging/debian/changelog")
+if [ "$top_changelog" = "$version" ] && [ "$top_debian" = "$version" ]; then
+    passed=$((passed + 1))
+else
+    fail "version $version is not the top entry of both changelogs" \
+        "CHANGELOG.md: ${top_changelog:-none}" "packaging/debian/changelog: ${top_debian:-none}"
+fi
 
 echo "docs: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
