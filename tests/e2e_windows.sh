@@ -125,8 +125,13 @@ if command -v tmux > /dev/null; then
     for name in WINEPREFIX WINEDEBUG WINEARCH WINEDLLOVERRIDES; do
         [ -n "${!name:-}" ] && wine_env+=("$name=${!name}")
     done
-    command=$(printf '%q ' cd "$console_dir")"&& "$(printf '%q ' env "${wine_env[@]}" "${emulator[@]}" ./pngprobe.exe)
-    tmux -u -f /dev/null -S "$socket" new-session -d -x 400 -y 20 "$command; echo \"[exit \$?]\"; sleep 120"
+    # The terminal runs a script of bash's, whatever tmux's shell is.
+    {
+        printf 'cd %q || exit\n' "$console_dir"
+        printf '%q ' env "${wine_env[@]}" "${emulator[@]}" ./pngprobe.exe
+        printf '\necho "[exit $?]"\nsleep 120\n'
+    } > "$work/console.sh"
+    tmux -u -f /dev/null -S "$socket" new-session -d -x 400 -y 20 "bash $work/console.sh"
     for _ in $(seq 600); do
         tmux -S "$socket" capture-pane -p -J > "$work/screen" 2> /dev/null
         grep -q '^\[exit [0-9]*\]' "$work/screen" && break
