@@ -191,12 +191,13 @@ owner() {
     echo "Toolchain:"
     for preset in "${linux_targets[@]%%:*}" release windows-x86; do
         for tool in CMAKE_CXX_COMPILER CMAKE_LINKER; do
-            path=$(sed -n "s/^$tool:[A-Z]*=//p" "$work/$preset/CMakeCache.txt")
+            path=$(sed -n "s/^set($tool \"\(.*\)\")\$/\1/p" "$work/$preset"/CMakeFiles/*/CMakeCXXCompiler.cmake)
             echo " $preset: $path: $("$path" --version | head -1); $(owner "$path")"
         done
     done
     echo "Installed-Build-Depends:"
-    packages=(libc6-dev libstdc++-12-dev musl-dev musl-dev:i386 musl-dev:arm64 musl-dev:armhf
+    packages=(libc6-dev libstdc++-12-dev "musl-dev:$(dpkg --print-architecture)" musl-dev:i386
+              musl-dev:arm64 musl-dev:armhf
               mingw-w64-i686-dev cmake dpkg-dev gzip zip)
     for package in "${packages[@]}"; do
         echo " $(dpkg-query -W -f '${binary:Package} (= ${Version})' "$package" 2> /dev/null ||
