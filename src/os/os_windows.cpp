@@ -179,16 +179,14 @@ void print(const char* text)
         (void)fputs(text, stdout);
         return;
     }
+    // A line's UTF-16 units are never more than its UTF-8 bytes, and no line
+    // is longer than the longest path; where one were, the conversion fails.
     static wchar_t wide[kLongestUtf8];
     // Line by line, each '\n' written as CR LF as in a file.
     const char* line = text;
     while (*line != '\0' && !console_failed) {
         const char* newline = strchr(line, '\n');
         const size_t bytes = newline != nullptr ? static_cast<size_t>(newline - line) : strlen(line);
-        if (bytes > static_cast<size_t>(kLongestUtf8)) {
-            console_failed = true;  // longer than any path: not the tool's text
-            return;
-        }
         if (bytes > 0) {
             const int units = MultiByteToWideChar(CP_UTF8, 0, line, static_cast<int>(bytes), wide,
                                                   kLongestUtf8);
