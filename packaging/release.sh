@@ -177,11 +177,15 @@ git archive --format=tar --prefix="pngprobe-$version/" HEAD | gzip -9n > "$out/p
 
 # The toolchain: for each build, its compiler and linker with the Debian
 # packages that hold them; then the C libraries and the tools that pack.
+# package_version NAME: NAME with its installed version, as .buildinfo has it.
+package_version() {
+    dpkg-query -W -f '${binary:Package} (= ${Version})' "$1" 2> /dev/null
+}
 # owner FILE: the package (with its version) that installed FILE.
 owner() {
     local package
     package=$(dpkg -S "$(realpath "$1")" 2> /dev/null | head -1 | cut -d: -f1) || true
-    [ -n "$package" ] && dpkg-query -W -f '${binary:Package} (= ${Version})' "$package" 2> /dev/null
+    [ -n "$package" ] && package_version "$package"
 }
 {
     echo "Source: pngprobe"
@@ -200,8 +204,7 @@ owner() {
               musl-dev:arm64 musl-dev:armhf
               mingw-w64-i686-dev cmake dpkg-dev gzip zip)
     for package in "${packages[@]}"; do
-        echo " $(dpkg-query -W -f '${binary:Package} (= ${Version})' "$package" 2> /dev/null ||
-                 echo "$package (not installed)")"
+        echo " $(package_version "$package" || echo "$package (not installed)")"
     done
 } > "$out/pngprobe_${version}_toolchain.buildinfo"
 
