@@ -16,9 +16,9 @@
 #include <sys/wait.h>
 #include <time.h>
 
-extern char **environ;
+extern char** environ;
 
-static double run(char **argv)
+static double run(char** argv)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -37,19 +37,19 @@ static double run(char **argv)
     return (double)(end.tv_sec - start.tv_sec) * 1e6 + (double)(end.tv_nsec - start.tv_nsec) / 1e3;
 }
 
-static int by_value(const void *a, const void *b)
+static int by_value(const void* a, const void* b)
 {
-    const double x = *(const double *)a, y = *(const double *)b;
+    const double x = *(const double*)a, y = *(const double*)b;
     return (x > y) - (x < y);
 }
 
-static double median(double *values, int n)
+static double median(double* values, int n)
 {
     qsort(values, (size_t)n, sizeof *values, by_value);
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc < 6) {
         fprintf(stderr, "usage: pair RUNS WARMUP A [ARGS...] --vs B [ARGS...]\n");
@@ -67,9 +67,9 @@ int main(int argc, char **argv)
         fprintf(stderr, "pair: need RUNS >= 1 and a command after --vs\n");
         return 2;
     }
-    double *ta = malloc(sizeof(double) * (size_t)runs);
-    double *tb = malloc(sizeof(double) * (size_t)runs);
-    double *ratio = malloc(sizeof(double) * (size_t)runs);
+    double* ta = malloc(sizeof(double) * (size_t)runs);
+    double* tb = malloc(sizeof(double) * (size_t)runs);
+    double* ratio = malloc(sizeof(double) * (size_t)runs);
     for (int i = 0; i < warmup; i++) {
         run(a);
         run(b);

@@ -25,14 +25,11 @@ std::vector<unsigned char> signature()
 
 void append_chunk(std::vector<unsigned char>& b, const char* type, std::uint32_t length)
 {
-    const unsigned char head[8] = {static_cast<unsigned char>(length >> 24),
-                                   static_cast<unsigned char>(length >> 16),
-                                   static_cast<unsigned char>(length >> 8),
-                                   static_cast<unsigned char>(length),
-                                   static_cast<unsigned char>(type[0]),
-                                   static_cast<unsigned char>(type[1]),
-                                   static_cast<unsigned char>(type[2]),
-                                   static_cast<unsigned char>(type[3])};
+    const unsigned char head[8] = {
+        static_cast<unsigned char>(length >> 24), static_cast<unsigned char>(length >> 16),
+        static_cast<unsigned char>(length >> 8),  static_cast<unsigned char>(length),
+        static_cast<unsigned char>(type[0]),      static_cast<unsigned char>(type[1]),
+        static_cast<unsigned char>(type[2]),      static_cast<unsigned char>(type[3])};
     b.insert(b.end(), head, head + 8);
     b.insert(b.end(), length + 4, 0x5A);
 }
@@ -60,8 +57,7 @@ std::vector<unsigned char> zero_length_chunks()
     return b;
 }
 
-void scan(benchmark::State& state, const std::vector<unsigned char>& bytes,
-          std::size_t chunks)
+void scan(benchmark::State& state, const std::vector<unsigned char>& bytes, std::size_t chunks)
 {
     std::uint32_t width = 0;
     std::uint32_t height = 0;

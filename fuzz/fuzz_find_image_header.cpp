@@ -43,13 +43,12 @@ Result scan(const unsigned char* data, std::size_t size)
 {
     const std::vector<unsigned char> copy(data, data + size);
     Result r = kSentinel;
-    r.found = find_image_header(copy.data(), static_cast<std::uint32_t>(size),
-                                &r.width, &r.height, &r.bit_depth, &r.color_type);
+    r.found = find_image_header(copy.data(), static_cast<std::uint32_t>(size), &r.width, &r.height,
+                                &r.bit_depth, &r.color_type);
     require(r.found == 0 || r.found == 1);
     if (r.found == 0) {
         require(r.width == kSentinel.width && r.height == kSentinel.height &&
-                r.bit_depth == kSentinel.bit_depth &&
-                r.color_type == kSentinel.color_type);
+                r.bit_depth == kSentinel.bit_depth && r.color_type == kSentinel.color_type);
     }
     return r;
 }
@@ -68,9 +67,8 @@ std::size_t matching_chunk_end(const unsigned char* data, std::size_t size, cons
     std::size_t end = 0;
     for (std::size_t pos = 8; pos + 25 <= size; ++pos) {
         const unsigned char* c = data + pos;
-        if (std::memcmp(c, kFraming, sizeof kFraming) == 0 &&
-            read_be32(c + 8) == r.width && read_be32(c + 12) == r.height &&
-            c[16] == r.bit_depth && c[17] == r.color_type) {
+        if (std::memcmp(c, kFraming, sizeof kFraming) == 0 && read_be32(c + 8) == r.width &&
+            read_be32(c + 12) == r.height && c[16] == r.bit_depth && c[17] == r.color_type) {
             end = pos + 25;
         }
     }

@@ -26,7 +26,10 @@ void chunk(Bytes& b, std::uint32_t length_field, const char* type, std::size_t d
     put32(b, 0x12345678);
 }
 
-Bytes png() { return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}; }
+Bytes png()
+{
+    return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+}
 
 bool write(const std::string& dir, const char* name, const Bytes& b)
 {

@@ -54,8 +54,8 @@ int main(int argc, char** argv)
     uint32_t height = 0;
     int bit_depth = 0;
     int color_type = 0;
-    if (pngprobe::find_image_header(input, static_cast<uint32_t>(count), &width, &height, &bit_depth,
-                          &color_type) != 0) {
+    if (pngprobe::find_image_header(input, static_cast<uint32_t>(count), &width, &height,
+                                    &bit_depth, &color_type) != 0) {
         (void)snprintf(line, sizeof line, "width: %u px, height: %u px\n", width, height);
         print(line);
         (void)snprintf(line, sizeof line, "bit_depth: %d, color_type: %d\n", bit_depth, color_type);

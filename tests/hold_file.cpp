@@ -17,8 +17,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: hold_file PATH exclusive|shared SIGNAL\n");
         return 2;
     }
-    const DWORD share =
-        strcmp(argv[2], "shared") == 0 ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+    const DWORD share = strcmp(argv[2], "shared") == 0 ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
     HANDLE held = CreateFileA(argv[1], GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held == INVALID_HANDLE_VALUE) {

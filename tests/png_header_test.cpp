@@ -26,7 +26,10 @@ Bytes be32(std::uint32_t v)
             static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
 }
 
-Bytes signature() { return Bytes(kPngSignature, kPngSignature + 8); }
+Bytes signature()
+{
+    return Bytes(kPngSignature, kPngSignature + 8);
+}
 
 // A chunk with the given length field, type and data; the CRC is filler,
 // since the scanner never reads it.
@@ -102,48 +105,46 @@ const Case kCases[] = {
      signature() + chunk(4, "gAMA", {0, 0, 0xB1, 0x8F}) + ihdr(3, 5, 16, 6),
      {1, 3, 5, 16, 6}},
     {"IHDR of length 14 passed over for the one of 13",
-     signature() + chunk(14, "IHDR", ihdr_data(1, 2, 1, 0) + Bytes{0}) +
-         ihdr(7, 9, 4, 3),
+     signature() + chunk(14, "IHDR", ihdr_data(1, 2, 1, 0) + Bytes{0}) + ihdr(7, 9, 4, 3),
      {1, 7, 9, 4, 3}},
     {"IHDR of length 12 passed over",
      signature() + chunk(12, "IHDR", cut(ihdr_data(1, 2, 1, 0), 12)) + ihdr(2, 2, 2, 0),
      {1, 2, 2, 2, 0}},
-    {"lower-case ihdr not matched",
-     signature() + chunk(13, "ihdr", ihdr_data(1, 1, 8, 2)), kNotFound},
+    {"lower-case ihdr not matched", signature() + chunk(13, "ihdr", ihdr_data(1, 1, 8, 2)),
+     kNotFound},
     {"mixed-case IHdR not matched then IHDR",
      signature() + chunk(13, "IHdR", ihdr_data(1, 1, 8, 2)) + ihdr(4, 4, 8, 4),
      {1, 4, 4, 8, 4}},
-    {"first IHDR wins", signature() + ihdr(1, 2, 8, 0) + ihdr(3, 4, 8, 2),
-     {1, 1, 2, 8, 0}},
+    {"first IHDR wins", signature() + ihdr(1, 2, 8, 0) + ihdr(3, 4, 8, 2), {1, 1, 2, 8, 0}},
     {"IEND does not stop the scan",
-     signature() + chunk(0, "IEND", {}) + ihdr(8, 8, 8, 6), {1, 8, 8, 8, 6}},
+     signature() + chunk(0, "IEND", {}) + ihdr(8, 8, 8, 6),
+     {1, 8, 8, 8, 6}},
     {"zero-length chunks stepped over 12 bytes at a time",
-     signature() + zero_length_chunks(1000) + ihdr(10, 20, 1, 0), {1, 10, 20, 1, 0}},
-    {"chunks ending exactly at the end of the range",
-     signature() + zero_length_chunks(3), kNotFound},
-    {"chunk running one byte past the end",
-     signature() + cut(chunk(4, "tEXt", {1, 2, 3, 4}), 15), kNotFound},
+     signature() + zero_length_chunks(1000) + ihdr(10, 20, 1, 0),
+     {1, 10, 20, 1, 0}},
+    {"chunks ending exactly at the end of the range", signature() + zero_length_chunks(3),
+     kNotFound},
+    {"chunk running one byte past the end", signature() + cut(chunk(4, "tEXt", {1, 2, 3, 4}), 15),
+     kNotFound},
     // Declared lengths near 2^32: pos + 12 + length wraps in 32 bits to
     // pos (FFFFFFF4), behind pos (FFFFFFF8) or just ahead of it.
-    {"length FFFFFFFF", signature() + chunk(0xFFFFFFFF, "tEXt", {}) + ihdr(1, 1, 8, 0),
-     kNotFound},
+    {"length FFFFFFFF", signature() + chunk(0xFFFFFFFF, "tEXt", {}) + ihdr(1, 1, 8, 0), kNotFound},
     {"length FFFFFFF4 would wrap to the same chunk",
      signature() + chunk(0xFFFFFFF4, "tEXt", {}) + ihdr(1, 1, 8, 0), kNotFound},
     {"length FFFFFFF8 would wrap into the signature",
      signature() + chunk(0xFFFFFFF8, "tEXt", {}) + ihdr(1, 1, 8, 0), kNotFound},
     {"length FFFFFFF0 would wrap to offset 4",
      signature() + chunk(0xFFFFFFF0, "IHDR", ihdr_data(1, 1, 8, 0)), kNotFound},
-    {"length 80000000", signature() + chunk(0x80000000, "IDAT", {}) + ihdr(1, 1, 8, 0),
-     kNotFound},
+    {"length 80000000", signature() + chunk(0x80000000, "IDAT", {}) + ihdr(1, 1, 8, 0), kNotFound},
     {"IHDR chunk with length FFFFFFFF",
      signature() + chunk(0xFFFFFFFF, "IHDR", ihdr_data(1, 1, 8, 0)), kNotFound},
     {"extreme values returned unsigned",
      signature() + ihdr(0xFFFFFFFF, 0x80000000, 255, 255),
      {1, 4294967295U, 2147483648U, 255, 255}},
-    {"zero and out-of-range values not validated", signature() + ihdr(0, 0, 3, 7),
-     {1, 0, 0, 3, 7}},
+    {"zero and out-of-range values not validated", signature() + ihdr(0, 0, 3, 7), {1, 0, 0, 3, 7}},
     {"damage after the IHDR ignored",
-     kMinimal + chunk(0xFFFFFFFF, "IDAT", {}) + Bytes{0x00}, {1, 640, 480, 8, 2}},
+     kMinimal + chunk(0xFFFFFFFF, "IDAT", {}) + Bytes{0x00},
+     {1, 640, 480, 8, 2}},
 };
 
 class FindImageHeader : public testing::TestWithParam<Case> {};
@@ -159,8 +160,8 @@ TEST_P(FindImageHeader, AnswersAndValues)
     int bit_depth = 333;
     int color_type = 444;
     const int found = find_image_header(range.empty() ? nullptr : range.data(),
-                                        static_cast<std::uint32_t>(range.size()),
-                                        &width, &height, &bit_depth, &color_type);
+                                        static_cast<std::uint32_t>(range.size()), &width, &height,
+                                        &bit_depth, &color_type);
     ASSERT_EQ(found, c.expect.found);
     if (found == 1) {
         EXPECT_EQ(width, c.expect.width);
@@ -180,8 +181,8 @@ std::string case_name(const testing::TestParamInfo<Case>& info)
     std::string name;
     for (const char* p = info.param.name; *p != '\0'; ++p) {
         const char ch = *p;
-        const bool alnum = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
-                           (ch >= '0' && ch <= '9');
+        const bool alnum =
+            (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9');
         name += alnum ? ch : '_';
     }
     return name;
@@ -197,8 +198,8 @@ TEST(FindImageHeader, EveryCutBeforeTheIhdrEndIsNotFound)
         std::uint32_t height = 0;
         int bit_depth = 0;
         int color_type = 0;
-        EXPECT_EQ(find_image_header(range.data(), static_cast<std::uint32_t>(size),
-                                    &width, &height, &bit_depth, &color_type),
+        EXPECT_EQ(find_image_header(range.data(), static_cast<std::uint32_t>(size), &width, &height,
+                                    &bit_depth, &color_type),
                   0)
             << "cut to " << size << " bytes";
     }
@@ -211,12 +212,8 @@ TEST(FindImageHeader, BytesPastTheLengthAreNotConsulted)
     std::uint32_t height = 0;
     int bit_depth = 0;
     int color_type = 0;
-    EXPECT_EQ(find_image_header(kMinimal.data(), 32, &width, &height, &bit_depth,
-                                &color_type),
-              0);
-    EXPECT_EQ(find_image_header(kMinimal.data(), 33, &width, &height, &bit_depth,
-                                &color_type),
-              1);
+    EXPECT_EQ(find_image_header(kMinimal.data(), 32, &width, &height, &bit_depth, &color_type), 0);
+    EXPECT_EQ(find_image_header(kMinimal.data(), 33, &width, &height, &bit_depth, &color_type), 1);
 }
 
 TEST(ReadBe32, MostSignificantByteFirstAtAnyAlignment)

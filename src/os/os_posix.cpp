@@ -42,14 +42,12 @@ const char* resolve_argv0(const char* argv0)
         const char* end = strchr(dirs, ':');
         const size_t length = end != nullptr ? static_cast<size_t>(end - dirs) : strlen(dirs);
         // An empty entry in PATH stands for the working directory.
-        const int n = length == 0
-                          ? snprintf(candidate, sizeof candidate, "%s", argv0)
-                          : snprintf(candidate, sizeof candidate, "%.*s/%s",
-                                     static_cast<int>(length), dirs, argv0);
+        const int n = length == 0 ? snprintf(candidate, sizeof candidate, "%s", argv0)
+                                  : snprintf(candidate, sizeof candidate, "%.*s/%s",
+                                             static_cast<int>(length), dirs, argv0);
         struct stat st {};
-        if (n > 0 && static_cast<size_t>(n) < sizeof candidate &&
-            stat(candidate, &st) == 0 && S_ISREG(st.st_mode) &&
-            access(candidate, X_OK) == 0) {
+        if (n > 0 && static_cast<size_t>(n) < sizeof candidate && stat(candidate, &st) == 0 &&
+            S_ISREG(st.st_mode) && access(candidate, X_OK) == 0) {
             return realpath(candidate, resolved);
         }
         dirs = end != nullptr ? end + 1 : nullptr;

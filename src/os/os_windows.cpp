@@ -186,10 +186,11 @@ void print(const char* text)
     const char* line = text;
     while (*line != '\0' && !console_failed) {
         const char* newline = strchr(line, '\n');
-        const size_t bytes = newline != nullptr ? static_cast<size_t>(newline - line) : strlen(line);
+        const size_t bytes =
+            newline != nullptr ? static_cast<size_t>(newline - line) : strlen(line);
         if (bytes > 0) {
-            const int units = MultiByteToWideChar(CP_UTF8, 0, line, static_cast<int>(bytes), wide,
-                                                  kLongestUtf8);
+            const int units =
+                MultiByteToWideChar(CP_UTF8, 0, line, static_cast<int>(bytes), wide, kLongestUtf8);
             if (units <= 0) {
                 console_failed = true;
                 return;

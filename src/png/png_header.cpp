@@ -14,16 +14,13 @@ constexpr unsigned char kIhdrType[4] = {'I', 'H', 'D', 'R'};
 
 uint32_t read_be32(const unsigned char* p)
 {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) |
-           (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 
-int find_image_header(const unsigned char* data, uint32_t length,
-                      uint32_t* width, uint32_t* height,
+int find_image_header(const unsigned char* data, uint32_t length, uint32_t* width, uint32_t* height,
                       int* bit_depth, int* color_type)
 {
-    if (length < sizeof kPngSignature ||
-        memcmp(data, kPngSignature, sizeof kPngSignature) != 0) {
+    if (length < sizeof kPngSignature || memcmp(data, kPngSignature, sizeof kPngSignature) != 0) {
         return 0;
     }
 

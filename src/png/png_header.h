@@ -14,8 +14,7 @@
 namespace pngprobe {
 
 // The eight bytes every PNG file starts with.
-inline constexpr unsigned char kPngSignature[8] = {0x89, 0x50, 0x4E, 0x47,
-                                                   0x0D, 0x0A, 0x1A, 0x0A};
+inline constexpr unsigned char kPngSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
 // The unsigned big-endian 32-bit value of the four bytes at p, at any
 // alignment and on any host byte order.
@@ -26,8 +25,7 @@ uint32_t read_be32(const unsigned char* p);
 // Returns 1 and fills width, height, bit_depth and color_type (bit depth and
 // colour type zero-extended from one byte each) when such a chunk is found;
 // returns 0 and leaves all four untouched otherwise.
-int find_image_header(const unsigned char* data, uint32_t length,
-                      uint32_t* width, uint32_t* height,
+int find_image_header(const unsigned char* data, uint32_t length, uint32_t* width, uint32_t* height,
                       int* bit_depth, int* color_type);
 
 }  // namespace pngprobe

@@ -17,17 +17,17 @@ std::uint32_t read_be32(const unsigned char* p)
 }
 
 // And a function of its own with the scanner's name and signature.
-int find_image_header(const unsigned char*, std::uint32_t, std::uint32_t*, std::uint32_t*,
-                      int*, int*)
+int find_image_header(const unsigned char*, std::uint32_t, std::uint32_t*, std::uint32_t*, int*,
+                      int*)
 {
     return 42;
 }
 
 int main()
 {
-    const unsigned char png[33] = {
-        0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-        0, 0, 2, 0x80, 0, 0, 1, 0xE0, 8, 2, 0, 0, 0, 0xBA, 0xB3, 0x4B, 0xB3};
+    const unsigned char png[33] = {0x89, 'P',  'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0,    0,    0,
+                                   13,   'I',  'H', 'D', 'R',  0,    0,    2,    0x80, 0,    0,
+                                   1,    0xE0, 8,   2,   0,    0,    0,    0xBA, 0xB3, 0x4B, 0xB3};
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     int bit_depth = 0;
