@@ -85,10 +85,10 @@ for length in 300 1000; do
     reaches "$full" "$extended" 0 $'33\n'"$found_640x480" "full path of ${#full} characters"
     reaches "Z:$file" "$extended" 0 $'33\n'"$found_640x480" "full path of ${#full} characters, with forward slashes"
     relative=long$length/../${file#"$work"/}
-    cd "$work"
+    pushd "$work" > /dev/null || exit 2
     reaches "$relative" "$extended" 0 $'33\n'"$found_640x480" \
         "relative name with .. of ${#relative} characters, resolving to ${#full}"
-    cd - > /dev/null
+    popd > /dev/null || exit 2
     reaches "$extended" "$extended" 0 $'33\n'"$found_640x480" "name already in extended-length form"
     # A network path, made \\?\UNC\server\share\...; no such server answers here.
     unc="\\\\pngprobe-test-server\\share${full#Z:}"
@@ -97,9 +97,9 @@ done
 # Shorter names, and devices, reach the system exactly as given.
 short=$(winpath "$work/minimal.png")
 reaches "$short" "$short" 0 $'33\n'"$found_640x480" "short full path, as given"
-cd "$work"
+pushd "$work" > /dev/null || exit 2
 reaches minimal.png minimal.png 0 $'33\n'"$found_640x480" "short relative name, as given"
-cd - > /dev/null
+popd > /dev/null || exit 2
 reaches NUL NUL 0 $'0\ninvalid png\n' "NUL device, as given"
 
 # The usage line carries the executable's path, the one text of the user's
@@ -129,7 +129,7 @@ if command -v tmux > /dev/null; then
     {
         printf 'cd %q || exit\n' "$console_dir"
         printf '%q ' env "${wine_env[@]}" "${emulator[@]}" ./pngprobe.exe
-        printf '\necho "[exit $?]"\nsleep 120\n'
+        printf '\necho "[exit $?]"\nsleep %s\n' "$helper_limit"
     } > "$work/console.sh"
     tmux -u -f /dev/null -S "$socket" new-session -d -x 400 -y 20 "bash $work/console.sh"
     for _ in $(seq 600); do
@@ -147,10 +147,8 @@ if command -v tmux > /dev/null; then
 else
     skip "usage line on a console" "no tmux here"
 fi
-cd "${console_dir}_😀"
-run ./pngprobe.exe > "$work/out" 2> "$work/err"
+(cd "${console_dir}_😀" && run ./pngprobe.exe > "$work/out" 2> "$work/err")
 report "usage line into a file, in a folder with an emoji in its name" $? 1 \
     "Usage: $(winpath "${console_dir}_😀")\\pngprobe.exe <png file>"$'\n'
-cd - > /dev/null
 
 e2e_summary

@@ -6,7 +6,7 @@ set -u
 objdump=$1 exe=$2
 imports=$("$objdump" -p "$exe")
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<< "$imports")
-echo "imports:" $dlls
+echo "imports: ${dlls//$'\n'/ }"
 [ -n "$dlls" ] || { echo "no imports found"; exit 1; }
 bad=0
 for dll in $dlls; do
