@@ -15,6 +15,8 @@ extern "C" {
 struct pngprobe_startupinfo {
     int newmode;  // cppcheck-suppress unusedStructMember ; read by the C runtime
 };
+// The C runtime's own name, reserved because it is the runtime's.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env, int expand_wildcards,
                    pngprobe_startupinfo* info);
 extern int _dowildcard;
@@ -109,7 +111,7 @@ FILE* open_input(char** argv, int index)
     }
     struct stat st {};
     if (file != nullptr && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
-        fclose(file);
+        (void)fclose(file);
         return nullptr;
     }
     return file;
@@ -126,7 +128,7 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
         return 0;
     }
     *count = fread(buffer, 1, limit, file);
-    fclose(file);
+    (void)fclose(file);
     return 1;
 }
 
