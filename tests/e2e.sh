@@ -3,7 +3,7 @@
 # built tool on files written here and compares its standard output byte for
 # byte, its standard error (always empty) and its exit status.
 #
-#   e2e.sh TOOL PLATFORM [EMULATOR ARGS...]
+#   e2e.sh [--syscalls=pages|floor] [--no-argv-runner=HELPER] TOOL PLATFORM [EMULATOR ARGS...]
 #
 # PLATFORM is one word:
 #   posix          Linux and other POSIX systems: LF line ends, and the cases
@@ -16,11 +16,25 @@
 # Without an emulator the tool runs natively; the first line of the output
 # says which, and the closing line counts passed, failed and skipped cases.
 #
-# PNGPROBE_NO_ARGV_RUNNER, where set, is a helper that starts a program with
-# an empty argument vector (argc 0). The sample image is the one shipped in
-# examples/ beside this folder.
+# --syscalls says what strace must show of a native Linux run: "pages" (the
+# default), the buffer's pages asked for up front; "floor" (a musl build),
+# that and nothing beyond the system calls of a bare read.
+# --no-argv-runner is a helper that starts a program with an empty argument
+# vector (argc 0); without it that case is skipped. The sample image is the
+# one shipped in examples/ beside this folder.
 set -u
 
+syscalls=pages no_argv_runner=""
+while [ $# -gt 0 ]; do
+    case $1 in
+        --syscalls=pages | --syscalls=floor) syscalls=${1#*=} ;;
+        --no-argv-runner=*) no_argv_runner=${1#*=} ;;
+        -*) echo "e2e.sh: unknown option '$1'"; exit 2 ;;
+        *) break ;;
+    esac
+    shift
+done
+[ $# -ge 2 ] || { echo "usage: e2e.sh [--syscalls=pages|floor] [--no-argv-runner=HELPER] TOOL PLATFORM [EMULATOR ARGS...]"; exit 2; }
 tool=$1 platform=$2
 shift 2
 emulator=("$@")
@@ -67,6 +81,7 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     # its path; without /proc the name is shown as given.
     for name in no/such/dir/pngprobe not-on-any-path; do
         want=$(usage_shown "$name")$'\n'
+        # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
         timeout 60 bash -c 'PATH=/nonexistent exec -a "$0" "$1"' "$name" "$tool" > "$work/out" 2> "$work/err"
         report "usage when started by the unfindable name $name" $? 1 "$want"
     done
@@ -74,14 +89,17 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     # a file of its name that cannot be run, are passed over, and an empty
     # entry is the working directory.
     mkdir "$work/noexec" && : > "$work/noexec/$(basename "$tool")"
+    # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
     timeout 60 bash -c 'cd "$2" && PATH="/nonexistent:$3:" exec -a "$0" "$1"' \
         "$(basename "$tool")" "$tool" "$(dirname "$tool")" "$work/noexec" > "$work/out" 2> "$work/err"
     report "usage when found through an empty PATH entry" $? 1 "$usage"
 fi
-if [ -n "${PNGPROBE_NO_ARGV_RUNNER:-}" ]; then
+if [ -n "$no_argv_runner" ]; then
     want=$(usage_shown pngprobe)$'\n'
-    timeout 60 "$PNGPROBE_NO_ARGV_RUNNER" "$tool" > "$work/out" 2> "$work/err"
+    timeout 60 "$no_argv_runner" "$tool" > "$work/out" 2> "$work/err"
     report "empty argument vector" $? 1 "$want"
+elif [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
+    skip "empty argument vector" "no --no-argv-runner helper given"
 fi
 
 check "missing file" 1 $'Cannot open file\n' -- "$work/no such file.png"
@@ -89,10 +107,39 @@ check "missing directory on the path" 1 $'Cannot open file\n' -- "$work/nope/min
 check "empty name" 1 $'Cannot open file\n' -- ""
 mkdir "$work/dir.png"
 check "directory" 1 $'Cannot open file\n' -- "$work/dir.png"
-if [ "$platform" != windows ] && [ "$(id -u)" != 0 ]; then
-    bytes "$sig$ihdr_640x480" > "$work/locked.png"
-    chmod 000 "$work/locked.png"
-    check "no read permission" 1 $'Cannot open file\n' -- "$work/locked.png"
+# Permissions bind every user but root, so root runs these two cases as the
+# unprivileged user nobody, from a folder nobody can reach; the readable
+# file shows that nobody can run the tool there at all.
+if [ "$platform" != windows ]; then
+    as_user=()
+    if [ "$(id -u)" = 0 ]; then
+        if command -v setpriv > /dev/null; then
+            as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+        elif command -v runuser > /dev/null; then
+            as_user=(runuser -u nobody --)
+        fi
+    fi
+    if [ "$(id -u)" != 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+        chmod 711 "$work"
+        mkdir -m 755 "$work/perm"
+        cp "$tool" "$work/perm/pngprobe"
+        bytes "$sig$ihdr_640x480" > "$work/perm/readable.png"
+        bytes "$sig$ihdr_640x480" > "$work/perm/locked.png"
+        chmod 644 "$work/perm/readable.png"
+        chmod 000 "$work/perm/locked.png"
+        for name in readable locked; do
+            "${as_user[@]}" timeout 60 "${emulator[@]}" "$work/perm/pngprobe" "$work/perm/$name.png" \
+                > "$work/out" 2> "$work/err"
+            rc=$?
+            if [ $name = readable ]; then
+                report "readable file${as_user[*]:+, as nobody}" "$rc" 0 $'33\n'"$found_640x480"
+            else
+                report "no read permission${as_user[*]:+, as nobody}" "$rc" 1 $'Cannot open file\n'
+            fi
+        done
+    else
+        skip "no read permission" "running as root, with neither setpriv nor runuser to run as another user"
+    fi
 fi
 
 : > "$work/empty"
@@ -170,13 +217,14 @@ fi
 sample_found="$(wc -c < "$sample")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n'
 check "shipped sample" 0 "$sample_found" -- "$sample"
 
-# What only a real file system shows: a FIFO gives what its one read
-# gathered, a device reads as empty, paths can be very long.
+# What only a real file system shows: a FIFO is read until its writer closes
+# it, a device reads as empty, paths can be very long.
 if [ "$platform" != windows ]; then
     # The writer gives up when no reader comes (a tool that never opens the
     # FIFO), so the case fails instead of hanging.
     mkfifo "$work/fifo"
-    timeout 60 bash -c 'printf "$1" > "$2"' - "$sig$ihdr_640x480" "$work/fifo" &
+    # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
+    timeout "$helper_limit" bash -c 'printf "$1" > "$2"' - "$sig$ihdr_640x480" "$work/fifo" &
     check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
     wait
     check "/dev/null" 0 $'0\ninvalid png\n' -- /dev/null
@@ -201,34 +249,45 @@ fi
 # where the buffer starts inside a page), none for a device or an empty file.
 # strace shows the request whether or not the kernel grants it.
 #
-# A musl build (PNGPROBE_E2E_SYSCALLS=floor) must also make no system call
-# after start-up beyond what reading a file needs at all: from the open of
-# the input on, only open, fstat, the page request, read, close, the writes
-# of the output (musl asks once whether standard output is a terminal) and
-# exit; so no heap (brk, mmap) and, for a regular file, one read. A C library
-# stream on the input shows here as its allocation and its extra read.
-# pages_case FILE TEXT: the pages asked for before the read of FILE, and the
-# tool's output all the same.
+# With --syscalls=floor (a musl build) the tool must also make no system
+# call after start-up beyond what reading a file needs at all: from the open
+# of the input on, only open, fstat, the page request, read, close, the
+# writes of the output (musl asks once whether standard output is a
+# terminal) and exit; so no heap (brk, mmap) and, for a regular file, one
+# read. A C library stream on the input shows here as its allocation and its
+# extra read.
+#
+# pages_case FILE TEXT [WRITER...]: the pages asked for before the read of
+# FILE, and the tool's output all the same. WRITER, where given, is started
+# in the background just before the tool (a FIFO's writer), and only when
+# the case runs: a writer that nobody reads would wait out its time limit.
 pages_case() {
-    local file=$1 text=$2 name="system calls reading $(basename "$1")"
+    local file=$1 text=$2 name
+    name="system calls reading $(basename "$1")"
+    shift 2
     if ! command -v strace > /dev/null; then
         skip "$name" "no strace here"
         return
     fi
-    local page size=0 least asked rc calls
+    local page size=0 least asked rc calls writer=""
     page=$(getconf PAGESIZE)
     [ -f "$file" ] && size=$(stat -c %s "$file")
     [ "$size" -gt 1000000 ] && size=1000000
     least=$(((size + page - 1) / page))
+    if [ $# -gt 0 ]; then
+        "$@" &
+        writer=$!
+    fi
     # LeakSanitizer cannot run under ptrace; the sanitizer builds leave it out.
     ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-        strace -s 4096 -o "$work/trace" "$tool" "$file" > "$work/out" 2> "$work/err"
+        timeout 60 strace -s 4096 -o "$work/trace" "$tool" "$file" > "$work/out" 2> "$work/err"
     rc=$?
+    [ -n "$writer" ] && wait "$writer"
     asked=$(awk -F', ' -v page="$page" '/^madvise\(.*(MADV_POPULATE_WRITE|0x17)/ { n += $2 / page } END { print n + 0 }' "$work/trace")
     if [ "$asked" -lt "$least" ] || [ "$asked" -gt $((least + (least > 0))) ]; then
         echo "asked for $asked pages of $page bytes before reading $size bytes" >> "$work/err"
     fi
-    if [ "${PNGPROBE_E2E_SYSCALLS:-}" = floor ]; then
+    if [ "$syscalls" = floor ]; then
         # The calls from the input's open on, by name, in order.
         calls=$(awk -v file="\"$file\"" 'index($0, file) && /^open/ { on = 1 } on && !/^\+\+\+/ { sub(/\(.*/, ""); print }' \
             "$work/trace" | tr '\n' ' ')
@@ -248,9 +307,9 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$(uname -s)" = Linux ] && [ "$platform" != wi
     pages_case "$work/empty" $'0\ninvalid png\n'
     # A writer that writes in two parts: the read goes on after the first.
     mkfifo "$work/fifo2"
-    timeout 60 bash -c 'exec > "$3"; printf "$1"; sleep 0.3; printf "$2"' - "$sig" "$ihdr_640x480" "$work/fifo2" &
-    pages_case "$work/fifo2" $'33\n'"$found_640x480"
-    wait
+    # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
+    pages_case "$work/fifo2" $'33\n'"$found_640x480" \
+        timeout "$helper_limit" bash -c 'exec > "$3"; printf "$1"; sleep 0.3; printf "$2"' - "$sig" "$ihdr_640x480" "$work/fifo2"
 fi
 
 # Output that cannot be written is a failure, not a success.
