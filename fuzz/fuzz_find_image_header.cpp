@@ -6,7 +6,9 @@
 //    chunk changes the answer;
 //  - a range cut short before the end of that chunk gives 0 or the same
 //    values.
+#include "png_chunk.h"
 #include "png_header.h"
+#include "read_limit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,10 +19,11 @@
 namespace {
 
 using pngprobe::find_image_header;
+using pngprobe::kChunkFraming;
+using pngprobe::kIhdrDataLength;
+using pngprobe::kIhdrType;
 using pngprobe::kPngSignature;
 using pngprobe::read_be32;
-
-constexpr std::size_t kReadLimit = 1000000;
 
 struct Result {
     int found;
@@ -63,13 +66,14 @@ bool same_values(const Result& a, const Result& b)
 // the reported values, or 0 when there is none.
 std::size_t matching_chunk_end(const unsigned char* data, std::size_t size, const Result& r)
 {
-    static constexpr unsigned char kFraming[8] = {0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    constexpr std::size_t kWhole = kChunkFraming + kIhdrDataLength;
     std::size_t end = 0;
-    for (std::size_t pos = 8; pos + 25 <= size; ++pos) {
+    for (std::size_t pos = sizeof kPngSignature; pos + kWhole <= size; ++pos) {
         const unsigned char* c = data + pos;
-        if (std::memcmp(c, kFraming, sizeof kFraming) == 0 && read_be32(c + 8) == r.width &&
+        if (read_be32(c) == kIhdrDataLength &&
+            std::memcmp(c + 4, kIhdrType, sizeof kIhdrType) == 0 && read_be32(c + 8) == r.width &&
             read_be32(c + 12) == r.height && c[16] == r.bit_depth && c[17] == r.color_type) {
-            end = pos + 25;
+            end = pos + kWhole;
         }
     }
     return end;

@@ -16,10 +16,9 @@
 
 #include "os/os.h"
 #include "png/png_header.h"
+#include "read_limit.h"
 
 namespace {
-
-constexpr size_t kReadLimit = 1000000;
 
 unsigned char input[kReadLimit];
 

@@ -2,15 +2,9 @@
 
 #include <string.h>
 
+#include "png_chunk.h"
+
 namespace pngprobe {
-namespace {
-
-// Every chunk is framed by a 4-byte length, a 4-byte type and a 4-byte CRC.
-constexpr uint32_t kChunkFraming = 12;
-constexpr uint32_t kIhdrDataLength = 13;
-constexpr unsigned char kIhdrType[4] = {'I', 'H', 'D', 'R'};
-
-}  // namespace
 
 uint32_t read_be32(const unsigned char* p)
 {
