@@ -16,7 +16,7 @@
 # cmake and the MinGW-w64 headers (Debian: clang-format clang-tidy shellcheck
 # pyflakes3 cppcheck mingw-w64-i686-dev).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 failed=()
 
 # tracked PATTERN...: the tracked files that match, one a line.
