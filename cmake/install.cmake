@@ -5,6 +5,14 @@
 #     pkg-config file (pkg-config --cflags --libs pngprobe)
 include(CMakePackageConfigHelpers)
 
+# The manual page is dated as the release: its entry in CHANGELOG.md.
+file(STRINGS CHANGELOG.md pngprobe_release_line
+    REGEX "^## \\[${PROJECT_VERSION}\\] - [0-9]+-[0-9]+-[0-9]+" LIMIT_COUNT 1)
+string(REGEX REPLACE "^.* - ([0-9-]+).*$" "\\1" PNGPROBE_RELEASE_DATE "${pngprobe_release_line}")
+if(NOT PNGPROBE_RELEASE_DATE)
+    set(PNGPROBE_RELEASE_DATE "unreleased")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS CHANGELOG.md)
 configure_file(man/pngprobe.1.in "${PROJECT_BINARY_DIR}/pngprobe.1" @ONLY)
 
 if(WIN32)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the documents show exactly what the tool and the project are:
 #  - every example session ("$ command" lines, each followed by the output
-#    it shows) in README.md, CONTRIBUTING.md and the rendered manual page is
-#    run in a scratch folder with the built tool on PATH, and its real output
-#    must equal the output shown;
+#    it shows) in README.md and the rendered manual page is run in a scratch
+#    folder with the built tool on PATH, and its real output must equal the
+#    output shown;
 #  - the manual's directory loop is run on the files its text describes;
 #  - every output format (one table below) must stand as a line of the
 #    rendered manual page and in the README, and, with its placeholders
@@ -11,13 +11,17 @@
 #  - the presets table, wherever it stands, lists every configure preset of
 #    CMakePresets.json that is not hidden, and no other;
 #  - the version (project(VERSION) in CMakeLists.txt) is the top entry of
-#    CHANGELOG.md and of the Debian changelog.
+#    CHANGELOG.md and of the Debian changelog, and every versioned name in
+#    README.md and CONTRIBUTING.md (the release's artifacts, the library's
+#    PNGPROBE_VERSION) carries it; the manual page is dated as the
+#    changelog's top entry.
 #
 #   docs_test.sh TOOL SOURCE_DIR MANUAL_PAGE VERSION
 set -u
 tool=$(realpath "$1") source=$2 manual=$3 version=$4
 # The manual is read as groff renders it: without groff, skipped (77).
-if ! command -v groff > /dev/null; then
+groff_path=$(type -P groff)
+if ! [ -x "$groff_path" ]; then
     echo "no groff here: the documents are not checked"
     exit 77
 fi
@@ -86,7 +90,6 @@ for doc in readme man; do
     [ "$(grep -c '^\$ ' "$work/$doc.sessions")" -ge 3 ] || fail "$doc: fewer than 3 examples found"
 done
 run_sessions README < "$work/readme.sessions"
-run_sessions CONTRIBUTING < <(readme_sessions "$source/CONTRIBUTING.md")
 run_sessions manual < <(grep -v '^for f in\|^    \|^done$' "$work/man.sessions")
 
 # The manual's loop, on the files its text names: min.png and notes.txt from
@@ -151,6 +154,31 @@ if [ "$top_changelog" = "$version" ] && [ "$top_debian" = "$version" ]; then
 else
     fail "version $version is not the top entry of both changelogs" \
         "CHANGELOG.md: ${top_changelog:-none}" "packaging/debian/changelog: ${top_debian:-none}"
+fi
+
+# Versioned names in the documents: artifacts (pngprobe_V_amd64.deb,
+# pngprobe-dev_V_..., pngprobe-V-windows-x86.zip, ...) and the library's
+# version string, each with the one version.
+for doc in README.md CONTRIBUTING.md; do
+    # shellcheck disable=SC2016  # the backticks are Markdown's, matched literally
+    names=$(grep -noE '\bpngprobe(-dev)?[-_][0-9]+(\.[0-9]+)+|PNGPROBE_VERSION` \(`"[0-9.]+"`\)' "$source/$doc")
+    stale=$(grep -vE "[-_\"]${version//./\\.}(\"|$)" <<< "$names")
+    if [ -z "$names" ]; then
+        fail "$doc: no versioned name found"
+    elif [ -z "$stale" ]; then
+        passed=$((passed + 1))
+    else
+        fail "$doc: names without version $version" "$stale"
+    fi
+done
+
+# The manual page's date is the changelog's for the version.
+top_date=$(sed -n 's/^## \[[^]]*\] - \([0-9-]*\).*/\1/p' "$source/CHANGELOG.md" | head -1)
+man_date=$(sed -n 's/^\.TH [^ ]* [^ ]* "\([^"]*\)".*/\1/p' "$manual")
+if [ -n "$top_date" ] && [ "$man_date" = "$top_date" ]; then
+    passed=$((passed + 1))
+else
+    fail "the manual page is dated ${man_date:-never}, the changelog's top entry ${top_date:-not at all}"
 fi
 
 echo "docs: $passed passed, $failed failed"
