@@ -2,12 +2,16 @@
 """CI's closing table: for each preset, how its tests ran (natively, or under
 which emulator), how many passed, failed and were skipped, and why.
 
-    .ci/summary.py PRESET...
+    .ci/summary.py PRESET... [-- PRESET...]
 
 Reads build/PRESET/ctest-results.xml (ctest's JUnit file, which every test
 preset writes) and build/PRESET/tests-run.txt (written at configure time).
 A preset whose end-to-end tests were skipped never ran the tool it built:
 it is named as not run, never counted as a pass.
+
+The presets after "--" were run once more with the optional tools hidden
+(.ci/without-optional-tools), as on a newcomer's machine: their rows come
+from ctest-results-without-tools.xml and show what each skipped and why.
 """
 import os
 import re
@@ -28,10 +32,10 @@ def first_line(text):
     return "no reason given"
 
 
-def read(preset):
+def read(preset, results="ctest-results.xml"):
     build = os.path.join("build", preset)
     try:
-        suite = ET.parse(os.path.join(build, "ctest-results.xml")).getroot()
+        suite = ET.parse(os.path.join(build, results)).getroot()
     except (OSError, ET.ParseError):
         return None
     try:
@@ -57,6 +61,24 @@ def read(preset):
             passed += 1
         cases_skipped += [(name, m) for m in re.findall(r"^SKIPPED: .*$", out, re.M)]
     return how, passed, failed, skipped, cases_skipped, tool_ran
+
+
+def without_tools(presets):
+    print()
+    print("CI: the same tests with strace, groff, tmux, Wine and qemu hidden")
+    for preset in presets:
+        result = read(preset, "ctest-results-without-tools.xml")
+        if result is None:
+            print(f"  {preset:<18} NOT RUN (not reached)")
+            continue
+        _, passed, failed, skipped, cases_skipped, _ = result
+        print(f"  {preset:<18} {'':<26} {passed:>6} {failed:>6} {len(skipped):>7}")
+        for reason in sorted({reason for _, reason in skipped}):
+            names = ", ".join(name for name, r in skipped if r == reason)
+            print(f"      skipped {names}: {reason}")
+        for line in sorted({line for _, line in cases_skipped}):
+            count = sum(1 for _, other in cases_skipped if other == line)
+            print(f"      {line}" + (f" (in {count} suites)" if count > 1 else ""))
 
 
 def main(presets):
@@ -98,4 +120,8 @@ def main(presets):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:])
+    args = sys.argv[1:]
+    cut = args.index("--") if "--" in args else len(args)
+    main(args[:cut])
+    if args[cut + 1:]:
+        without_tools(args[cut + 1:])

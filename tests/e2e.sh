@@ -113,9 +113,9 @@ check "directory" 1 $'Cannot open file\n' -- "$work/dir.png"
 if [ "$platform" != windows ]; then
     as_user=()
     if [ "$(id -u)" = 0 ]; then
-        if command -v setpriv > /dev/null; then
+        if have setpriv; then
             as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
-        elif command -v runuser > /dev/null; then
+        elif have runuser; then
             as_user=(runuser -u nobody --)
         fi
     fi
@@ -265,7 +265,7 @@ pages_case() {
     local file=$1 text=$2 name
     name="system calls reading $(basename "$1")"
     shift 2
-    if ! command -v strace > /dev/null; then
+    if ! have strace; then
         skip "$name" "no strace here"
         return
     fi

@@ -38,14 +38,22 @@ run() {
     timeout 60 "${emulator[@]}" "$@"
 }
 
-# An emulator that cannot run on this machine says so and exits 77: the
-# whole run is then skipped, never passed.
+# have PROGRAM: PROGRAM is on PATH and can be run (bash alone would also
+# name a file of that name that cannot).
+have() {
+    local path
+    path=$(type -P "$1") && [ -x "$path" ]
+}
+
+# An emulator that cannot run on this machine says so and exits 77, and one
+# that is missing or cannot be started at all gives 127 or 126: the whole run
+# is then skipped, never passed.
 if [ ${#emulator[@]} -gt 0 ]; then
     run "$tool" > "$work/out" 2>&1
-    if [ $? -eq 77 ]; then
-        cat "$work/out"
-        exit 77
-    fi
+    case $? in
+        77) cat "$work/out"; exit 77 ;;
+        126 | 127) echo "cannot start ${emulator[0]} here: the suite is skipped"; exit 77 ;;
+    esac
 fi
 
 # check NAME STATUS TEXT -- ARGS...: runs the tool with ARGS.

@@ -117,7 +117,7 @@ console_dir=$work/Jörg_Фото_日本
 mkdir "$console_dir" "${console_dir}_😀"
 cp "$tool" "$console_dir/pngprobe.exe"
 cp "$tool" "${console_dir}_😀/pngprobe.exe"
-if command -v tmux > /dev/null; then
+if have tmux; then
     socket=$work/tmux.socket
     # The terminal's character set is UTF-8; Wine's environment is passed on
     # as the tests set it.
