@@ -127,9 +127,12 @@ if [ "$platform" != windows ]; then
         bytes "$sig$ihdr_640x480" > "$work/perm/locked.png"
         chmod 644 "$work/perm/readable.png"
         chmod 000 "$work/perm/locked.png"
+        # A coverage build writes its counts at exit: as nobody, to a folder
+        # nobody may write (GCOV_PREFIX), not beside the build's own.
+        mkdir -m 777 "$work/perm/gcov"
         for name in readable locked; do
-            "${as_user[@]}" timeout 60 "${emulator[@]}" "$work/perm/pngprobe" "$work/perm/$name.png" \
-                > "$work/out" 2> "$work/err"
+            GCOV_PREFIX=$work/perm/gcov "${as_user[@]}" timeout 60 "${emulator[@]}" "$work/perm/pngprobe" \
+                "$work/perm/$name.png" > "$work/out" 2> "$work/err"
             rc=$?
             if [ $name = readable ]; then
                 report "readable file${as_user[*]:+, as nobody}" "$rc" 0 $'33\n'"$found_640x480"
