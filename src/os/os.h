@@ -19,14 +19,18 @@ const char* executable_path(const char* argv0);
 // read error ends the read with the bytes received so far.
 int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size_t* count);
 
-// Writes `text` to standard output: UTF-8, with '\n' as the line end, which
-// becomes the platform's own. On Windows a console is written in UTF-16, so
-// every character shows whatever the console's code page; a file or a pipe
-// gets the bytes, with CR LF.
+// Adds `text` to the run's output: UTF-8, with '\n' as the line end, which
+// becomes the platform's own. Nothing is written yet (but for a text too
+// long to gather, which goes out at once).
 void print(const char* text);
 
-// Flushes standard output; 1 where everything printed reached it, 0 where
-// some of it could not be written (a full disk, a closed descriptor).
+// Writes the run's output to standard output in one write, repeated only
+// for a short write or an interrupted call: runs in parallel into one pipe
+// keep their lines together. On Windows a console is written in UTF-16, so
+// every character shows whatever the console's code page; a file or a pipe
+// gets the UTF-8 bytes, with CR LF. Returns 1 where everything printed was
+// written, 0 where some of it could not be (a full disk, a closed
+// descriptor, a console that refused it).
 int output_complete();
 
 #endif

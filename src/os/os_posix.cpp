@@ -153,12 +153,51 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
     return 1;
 }
 
+namespace {
+
+// A run's whole output, gathered so that it goes out in one write: into a
+// pipe shared by runs in parallel, a write of at most PIPE_BUF bytes is never
+// split, so each run's lines stay together. The usage line of a path near
+// PATH_MAX still fits; anything longer goes out as it comes.
+char output[PATH_MAX + 256];
+size_t output_used = 0;
+bool output_failed = false;
+
+// Writes all `size` bytes to standard output, as many calls as a short write
+// or an interrupted call takes.
+void write_all(const char* bytes, size_t size)
+{
+    while (size > 0 && !output_failed) {
+        const ssize_t n = write(STDOUT_FILENO, bytes, size);
+        if (n > 0) {
+            bytes += n;
+            size -= static_cast<size_t>(n);
+        } else if (n == 0 || errno != EINTR) {
+            output_failed = true;  // a full disk, a closed descriptor, ...
+        }
+    }
+}
+
+}  // namespace
+
 void print(const char* text)
 {
-    (void)fputs(text, stdout);
+    const size_t size = strlen(text);
+    if (size <= sizeof output - output_used) {
+        // The output is counted bytes, never read as a C string: no terminator.
+        // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+        memcpy(output + output_used, text, size);
+        output_used += size;
+        return;
+    }
+    write_all(output, output_used);
+    output_used = 0;
+    write_all(text, size);
 }
 
 int output_complete()
 {
-    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 1 : 0;
+    write_all(output, output_used);
+    output_used = 0;
+    return output_failed ? 0 : 1;
 }
