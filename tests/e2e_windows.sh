@@ -15,8 +15,8 @@ emulator=("$@")
 eol=crlf
 source "$(dirname "$0")/e2e_lib.sh"
 
-# hold MODE FILE: runs the tool on FILE while the helper holds it open for
-# writing with the given share mode.
+# hold MODE FILE: runs the tool on FILE while the helper holds it open as
+# MODE says (exclusive, shared or delete; see hold_file.cpp).
 hold() {
     local mode=$1 file=$2 signal=$work/held.signal waited=0
     rm -f "$signal"
@@ -43,7 +43,25 @@ hold exclusive "$work/held.png"
 report "file held open by another process that shares nothing" $? 1 $'Cannot open file\n'
 hold shared "$work/held.png"
 report "file held open for writing by another process that shares it" $? 0 $'33\n'"$found_640x480"
+hold delete "$work/held.png"
+report "file held open with DELETE access by another process that shares everything" $? 0 $'33\n'"$found_640x480"
 check "NUL device" 0 $'0\ninvalid png\n' -- NUL
+
+# What the tool asks of the system for a file, read from Wine's relay trace
+# of its thread: one CreateFileW of the name, for reading (80000000),
+# sharing reading, writing and deletion (7); one ReadFile; one WriteFile of
+# the whole output. A C runtime stream would add reads, and a line at a time
+# would add writes.
+(cd "$work" && WINEDEBUG=+relay run "$tool" minimal.png > "$work/out" 2> "$work/relay")
+rc=$?
+thread=$(grep -m 1 -F 'Call KERNEL32.CreateFileW(' "$work/relay" | grep -F 'L"minimal.png"' | cut -d: -f1)
+calls=$(grep -E "^${thread:-none}:Call KERNEL32\.(CreateFileW|ReadFile|WriteFile|WriteConsoleW)\(" "$work/relay" |
+    sed -E -e 's/^[^:]*:Call KERNEL32\.CreateFileW\([0-9a-f]* (L"[^"]*"),([0-9a-f]*),([0-9a-f]*).*/CreateFileW \1 \2 \3/' \
+        -e 's/^[^:]*:Call KERNEL32\.([A-Za-z]*)\(.*/\1/' | tr '\n' ';')
+: > "$work/err"
+[ "$calls" = 'CreateFileW L"minimal.png" 80000000 00000007;ReadFile;WriteFile;' ] ||
+    echo "calls from the tool: ${calls:-none seen}" > "$work/err"
+report "one open sharing everything, one read, one write" "$rc" 0 $'33\n'"$found_640x480"
 
 # Long paths. A full path of MAX_PATH (260) characters or more opens on every
 # Windows only in its extended-length form (\\?\Z:\dir\file), which the tool
@@ -90,6 +108,12 @@ for length in 300 1000; do
         "relative name with .. of ${#relative} characters, resolving to ${#full}"
     popd > /dev/null || exit 2
     reaches "$extended" "$extended" 0 $'33\n'"$found_640x480" "name already in extended-length form"
+    # The same forms written with forward slashes: recognised as such, and
+    # given to the system with backslashes, which the extended form needs.
+    reaches "//?/${full//\\//}" "$extended" 0 $'33\n'"$found_640x480" \
+        "name in extended-length form with forward slashes, ${#extended} characters"
+    reaches "//./${full//\\//}" "\\\\.\\$full" 0 $'33\n'"$found_640x480" \
+        "name in device form with forward slashes, ${#extended} characters"
     # A network path, made \\?\UNC\server\share\...; no such server answers here.
     unc="\\\\pngprobe-test-server\\share${full#Z:}"
     reaches "$unc" "\\\\?\\UNC${unc#\\}" 1 $'Cannot open file\n' "network path of ${#unc} characters"
@@ -101,6 +125,38 @@ pushd "$work" > /dev/null || exit 2
 reaches minimal.png minimal.png 0 $'33\n'"$found_640x480" "short relative name, as given"
 popd > /dev/null || exit 2
 reaches NUL NUL 0 $'0\ninvalid png\n' "NUL device, as given"
+
+# On 64-bit Windows a 32-bit program's C:\Windows\System32 is redirected to
+# C:\Windows\SysWOW64; the tool turns that off for its open, so it reads the
+# file the user named. Shown in a 64-bit Wine prefix of its own, with a
+# 1920x1080 image in System32 and a 16x16 one of the same name in SysWOW64,
+# and a 640x480 image in System32 alone.
+pe_machine=$(od -An -tx2 -j "$(od -An -tu4 -j 60 -N4 "$tool" | tr -d ' ')" -N6 "$tool" | awk '{ print $3 }')
+wine64=/usr/lib/wine/wine64
+if [ "$pe_machine" != 014c ]; then
+    skip "System32 as named, not SysWOW64" "not a 32-bit x86 executable: nothing is redirected"
+elif [ ${#emulator[@]} -eq 0 ] || ! [ -x "$wine64" ]; then
+    skip "System32 as named, not SysWOW64" "no 64-bit Wine here for a 64-bit prefix"
+else
+    prefix=$work/prefix64
+    if ! WINEPREFIX=$prefix WINEARCH=win64 timeout 300 "$wine64" wineboot --init < /dev/null > "$work/wineboot64.log" 2>&1; then
+        skip "System32 as named, not SysWOW64" "a 64-bit Wine prefix cannot be made here: $(tail -n 1 "$work/wineboot64.log")"
+    else
+        windows=$prefix/drive_c/windows
+        bytes "$sig"'\x00\x00\x00\x0dIHDR\x00\x00\x07\x80\x00\x00\x04\x38\x08\x06\x00\x00\x00\x00\x00\x00\x00' > "$windows/system32/pngprobe-x.png"
+        bytes "$sig"'\x00\x00\x00\x0dIHDR\x00\x00\x00\x10\x00\x00\x00\x10\x08\x02\x00\x00\x00\x00\x00\x00\x00' > "$windows/syswow64/pngprobe-x.png"
+        bytes "$sig$ihdr_640x480" > "$windows/system32/pngprobe-y.png"
+        WINEPREFIX=$prefix WINEARCH=win64 run "$tool" 'C:\Windows\System32\pngprobe-x.png' > "$work/out" 2> "$work/err"
+        report "System32 as named, not SysWOW64, in a 64-bit prefix" $? 0 \
+            $'33\nwidth: 1920 px, height: 1080 px\nbit_depth: 8, color_type: 6\n'
+        WINEPREFIX=$prefix WINEARCH=win64 run "$tool" 'C:\Windows\System32\pngprobe-y.png' > "$work/out" 2> "$work/err"
+        report "a file in System32 alone, in a 64-bit prefix" $? 0 $'33\n'"$found_640x480"
+        WINEPREFIX=$prefix WINEARCH=win64 run "$tool" 'C:\Windows\SysWOW64\pngprobe-x.png' > "$work/out" 2> "$work/err"
+        report "SysWOW64 as named, in a 64-bit prefix" $? 0 \
+            $'33\nwidth: 16 px, height: 16 px\nbit_depth: 8, color_type: 2\n'
+    fi
+    WINEPREFIX=$prefix WINEARCH=win64 timeout 60 /usr/lib/wine/wineserver -k 2> /dev/null
+fi
 
 # The usage line carries the executable's path, the one text of the user's
 # own that the tool prints. A copy of the tool in a folder named in Latin,

@@ -1,11 +1,14 @@
-// Holds a file open for writing the way another Windows program might, so
-// the end-to-end tests can run pngprobe beside it.
+// Holds a file open the way another Windows program might, so the
+// end-to-end tests can run pngprobe beside it.
 //
-//   hold_file PATH exclusive|shared SIGNAL
+//   hold_file PATH exclusive|shared|delete SIGNAL
 //
 // Opens PATH for writing, sharing nothing (exclusive) or sharing reading and
-// writing (shared), writes the file SIGNAL to say it holds it, then waits
-// until SIGNAL is deleted (at most 600 s, longer than ctest allows the suite) and closes PATH.
+// writing (shared); or for reading with DELETE access, sharing reading,
+// writing and deletion (delete: a program that will rename or delete the
+// file, or a temporary file opened delete-on-close). Then writes the file
+// SIGNAL to say it holds it, waits until SIGNAL is deleted (at most 600 s,
+// longer than ctest allows the suite) and closes PATH.
 #include <windows.h>
 
 #include <stdio.h>
@@ -14,12 +17,19 @@
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        fprintf(stderr, "usage: hold_file PATH exclusive|shared SIGNAL\n");
+        fprintf(stderr, "usage: hold_file PATH exclusive|shared|delete SIGNAL\n");
         return 2;
     }
-    const DWORD share = strcmp(argv[2], "shared") == 0 ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-    HANDLE held = CreateFileA(argv[1], GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD access = GENERIC_WRITE;
+    DWORD share = 0;
+    if (strcmp(argv[2], "shared") == 0) {
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    } else if (strcmp(argv[2], "delete") == 0) {
+        access = GENERIC_READ | DELETE;
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    }
+    HANDLE held =
+        CreateFileA(argv[1], access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held == INVALID_HANDLE_VALUE) {
         fprintf(stderr, "hold_file: cannot open %s (error %lu)\n", argv[1], GetLastError());
         return 1;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails unless the executable imports only DLLs that every Windows has,
-# writes a console in UTF-16 (WriteConsoleW), and never changes the console's
-# code page, which would stay changed for the user after the tool exits.
+# writes a console in UTF-16 (WriteConsoleW), never changes the console's
+# code page, which would stay changed for the user after the tool exits, and
+# reads and writes with the system's own calls, not a C runtime stream.
 set -u
 objdump=$1 exe=$2
 imports=$("$objdump" -p "$exe")
@@ -24,4 +25,17 @@ for function in SetConsoleOutputCP SetConsoleCP; do
     fi
 done
 grep -qx WriteConsoleW <<< "$functions" || { echo "does not import WriteConsoleW"; bad=1; }
+# The input and the output go through the system's own calls, sharing the
+# file with every other program; no C runtime stream opens, reads or
+# flushes. (MinGW's start-up code imports fwrite and fputs for its own error
+# reports, so those tell nothing.)
+for function in _wfopen _wfsopen fopen fread fflush; do
+    if grep -qx "$function" <<< "$functions"; then
+        echo "imports $function: the input and output use CreateFileW, ReadFile and WriteFile"
+        bad=1
+    fi
+done
+for function in CreateFileW ReadFile WriteFile; do
+    grep -qx "$function" <<< "$functions" || { echo "does not import $function"; bad=1; }
+done
 exit "$bad"

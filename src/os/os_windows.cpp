@@ -3,9 +3,7 @@
 
 #include <windows.h>
 
-#include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <wchar.h>
 
 // The C runtime's own splitter of the UTF-16 command line (msvcrt.dll), the
@@ -53,6 +51,11 @@ bool starts_with(const wchar_t* name, const wchar_t* prefix)
     return wcsncmp(name, prefix, wcslen(prefix)) == 0;
 }
 
+bool is_separator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
 // The name to open `name` by. A name whose full path is MAX_PATH characters
 // or longer opens on every Windows only in its extended-length form, which
 // the system passes on without the MAX_PATH limit (and without resolving
@@ -60,23 +63,32 @@ bool starts_with(const wchar_t* name, const wchar_t* prefix)
 // does): \\?\C:\dir\file, and \\?\UNC\server\share\file for \\server\share\file.
 // The manifest's longPathAware does the same only where the system-wide
 // LongPathsEnabled switch is on (Windows 10 1607 and later, off by default).
-// A name already in that form (\\?\) or a device name (\\.\), and any
-// shorter name, is used as given. Null where the name is too long even for
-// the extended form.
+// A name already in that form (\\?\) or a device name (\\.\), written with
+// either separator (//?/C:/dir/file), is used with every '/' made '\', which
+// the extended form needs; any shorter name is used as given. Null where the
+// name is too long even for the extended form.
 const wchar_t* name_to_open(const wchar_t* name)
 {
-    if (starts_with(name, L"\\\\?\\") || starts_with(name, L"\\\\.\\")) {
-        return name;
+    static wchar_t extended[kLongestName];
+    if (is_separator(name[0]) && is_separator(name[1]) && (name[2] == L'?' || name[2] == L'.') &&
+        is_separator(name[3])) {
+        const size_t length = wcslen(name);
+        if (length >= static_cast<size_t>(kLongestName)) {
+            return nullptr;
+        }
+        for (size_t i = 0; i <= length; ++i) {
+            extended[i] = name[i] == L'/' ? L'\\' : name[i];
+        }
+        return extended;
     }
     static wchar_t full[kLongestName];
     const DWORD length = GetFullPathNameW(name, kLongestName, full, nullptr);
     if (length == 0 || length < MAX_PATH) {
-        return name;  // shorter names, and names the system cannot resolve, as today
+        return name;  // shorter names, and names the system cannot resolve, as given
     }
     if (length >= kLongestName) {
         return nullptr;  // the full path did not fit: `full` holds nothing
     }
-    static wchar_t extended[kLongestName];
     const bool unc = starts_with(full, L"\\\\");
     const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
     const wchar_t* rest = unc ? full + 1 : full;  // \\server\share -> \\?\UNC\server\share
@@ -88,126 +100,197 @@ const wchar_t* name_to_open(const wchar_t* name)
     return extended;
 }
 
+// A 32-bit program on 64-bit Windows has C:\Windows\System32 redirected to
+// C:\Windows\SysWOW64, so it would read another file than the one the user
+// named, or find none. The redirection is turned off for the open alone;
+// the functions exist from Windows XP x64 and Server 2003 SP1 on, so they
+// are looked up, in kernel32.dll, which every process has loaded, before
+// the redirection is off: nothing else runs while it is.
+using Wow64Disable = BOOL(WINAPI*)(PVOID*);
+using Wow64Revert = BOOL(WINAPI*)(PVOID);
+
+// kernel32.dll's function `name`, as type Function; null where it has none.
+template <typename Function>
+Function kernel32_function(const char* name)
+{
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    FARPROC function = kernel32 != nullptr ? GetProcAddress(kernel32, name) : nullptr;
+    // GetProcAddress gives every function as FARPROC, whatever its type.
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(function));
+}
+
+// Opens `name` for reading only, sharing reading, writing and deletion, as
+// the POSIX open does: another program may go on writing, rename or delete
+// the file while the tool reads it, and a file that another program holds
+// with DELETE access opens too. A folder does not open (no
+// FILE_FLAG_BACKUP_SEMANTICS); a file held without sharing reading does not.
+HANDLE open_shared(const wchar_t* name)
+{
+    static const auto disable = kernel32_function<Wow64Disable>("Wow64DisableWow64FsRedirection");
+    static const auto revert = kernel32_function<Wow64Revert>("Wow64RevertWow64FsRedirection");
+    PVOID redirection = nullptr;
+    const bool off = disable != nullptr && revert != nullptr && disable(&redirection) != 0;
+    HANDLE file =
+        CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (off) {
+        (void)revert(redirection);
+    }
+    return file;
+}
+
 // The narrow argv holds the command line in the ANSI code page: where the
 // manifest's UTF-8 code page is not honoured (before Windows 10 1903), a
 // name outside that code page arrives with '?' in it. The UTF-16 command
 // line holds every name as the user gave it, so the file is opened by that.
-FILE* open_input(char** argv, int index)
+HANDLE open_input(char** argv, int index)
 {
     int argc = 0;
     wchar_t** wide_argv = nullptr;
     wchar_t** wide_env = nullptr;
     pngprobe_startupinfo info{0};
-    FILE* file = nullptr;
     if (__wgetmainargs(&argc, &wide_argv, &wide_env, _dowildcard, &info) >= 0 &&
         wide_argv != nullptr && index < argc) {
         const wchar_t* name = name_to_open(wide_argv[index]);
-        if (name == nullptr) {
-            return nullptr;
-        }
-        file = _wfopen(name, L"rb");
-    } else {
-        file = fopen(argv[index], "rb");
+        return name != nullptr ? open_shared(name) : INVALID_HANDLE_VALUE;
     }
-    struct stat st {};
-    if (file != nullptr && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
-        (void)fclose(file);
-        return nullptr;
+    static wchar_t wide[kLongestName];
+    if (MultiByteToWideChar(CP_ACP, 0, argv[index], -1, wide, static_cast<int>(kLongestName)) <=
+        0) {
+        return INVALID_HANDLE_VALUE;
     }
-    return file;
+    const wchar_t* name = name_to_open(wide);
+    return name != nullptr ? open_shared(name) : INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
 
-// One block read through the C runtime's stream; nothing here can measure
-// whether the system's own calls would be faster on Windows.
+// The file is read with the system's own calls, as on POSIX: one open, one
+// ReadFile straight into the buffer for a file on disk (as far as its size,
+// at most `limit`), repeated for a pipe or a console until it ends or the
+// limit is reached; a read error ends the read with the bytes so far.
 int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size_t* count)
 {
-    FILE* file = open_input(argv, index);
-    if (file == nullptr) {
+    HANDLE file = open_input(argv, index);
+    if (file == INVALID_HANDLE_VALUE) {
         return 0;
     }
-    *count = fread(buffer, 1, limit, file);
-    (void)fclose(file);
+    size_t end = limit;
+    LARGE_INTEGER size{};
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) != 0 &&
+        size.QuadPart > 0 && static_cast<unsigned long long>(size.QuadPart) < limit) {
+        end = static_cast<size_t>(size.QuadPart);
+    }
+    size_t total = 0;
+    while (total < end) {
+        DWORD got = 0;
+        if (ReadFile(file, buffer + total, static_cast<DWORD>(end - total), &got, nullptr) == 0 ||
+            got == 0) {
+            break;  // the end (a pipe's writer gone), or a read error: the bytes so far
+        }
+        total += got;
+    }
+    (void)CloseHandle(file);
+    *count = total;
     return 1;
 }
 
 namespace {
 
-// Standard output, where it is a console: its handle, else null.
-HANDLE console_output()
-{
-    static HANDLE console = INVALID_HANDLE_VALUE;
-    if (console == INVALID_HANDLE_VALUE) {
-        HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
-        DWORD mode = 0;
-        console = handle != nullptr && handle != INVALID_HANDLE_VALUE &&
-                          GetConsoleMode(handle, &mode) != 0
-                      ? handle
-                      : nullptr;
-    }
-    return console;
-}
-
-bool console_failed = false;
-
-// Writes `units` UTF-16 units to the console, as many calls as it takes.
-void write_console(HANDLE console, const wchar_t* text, DWORD units)
-{
-    while (units > 0 && !console_failed) {
-        DWORD written = 0;
-        if (WriteConsoleW(console, text, units, &written, nullptr) == 0 || written == 0) {
-            console_failed = true;
-            return;
-        }
-        text += written;
-        units -= written;
-    }
-}
-
-}  // namespace
+// The run's whole output in UTF-8, with '\n' line ends, written at the end
+// in one call: runs in parallel into one pipe keep their lines together. The
+// longest text is the usage line of the longest path.
+char output[kLongestUtf8 + 256];
+size_t output_used = 0;
+bool output_failed = false;
 
 // A console shows bytes in its own code page (an OEM one: 437, 850, 866,
 // 932, ...), which is neither the ANSI code page nor the manifest's UTF-8,
 // so a character outside it cannot arrive as bytes. The console's own
 // UTF-16 function shows every character whatever its code page, on every
-// Windows NT version, and leaves the code page as the user set it. A file
-// or a pipe gets the UTF-8 bytes through the C runtime, whose text mode
-// makes each '\n' CR LF.
-void print(const char* text)
+// Windows NT version, and leaves the code page as the user set it.
+void write_console(HANDLE console, const char* text, size_t size)
 {
-    HANDLE console = console_output();
-    if (console == nullptr) {
-        (void)fputs(text, stdout);
+    // Every UTF-8 byte makes at most one UTF-16 unit, every '\n' one more.
+    static wchar_t wide[2 * (kLongestUtf8 + 256)];
+    static wchar_t lines[2 * (kLongestUtf8 + 256)];
+    const int units = size > 0 ? MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(size), wide,
+                                                     kLongestUtf8 + 256)
+                               : 0;
+    if (size > 0 && units <= 0) {
+        output_failed = true;
         return;
     }
-    // A line's UTF-16 units are never more than its UTF-8 bytes, and no line
-    // is longer than the longest path; where one were, the conversion fails.
-    static wchar_t wide[kLongestUtf8];
-    // Line by line, each '\n' written as CR LF as in a file.
-    const char* line = text;
-    while (*line != '\0' && !console_failed) {
-        const char* newline = strchr(line, '\n');
-        const size_t bytes =
-            newline != nullptr ? static_cast<size_t>(newline - line) : strlen(line);
-        if (bytes > 0) {
-            const int units =
-                MultiByteToWideChar(CP_UTF8, 0, line, static_cast<int>(bytes), wide, kLongestUtf8);
-            if (units <= 0) {
-                console_failed = true;
-                return;
-            }
-            write_console(console, wide, static_cast<DWORD>(units));
+    DWORD length = 0;
+    for (int i = 0; i < units; ++i) {
+        if (wide[i] == L'\n') {
+            lines[length++] = L'\r';
         }
-        if (newline == nullptr) {
-            break;
-        }
-        write_console(console, L"\r\n", 2);
-        line = newline + 1;
+        lines[length++] = wide[i];
     }
+    const wchar_t* next = lines;
+    while (length > 0) {
+        DWORD written = 0;
+        if (WriteConsoleW(console, next, length, &written, nullptr) == 0 || written == 0) {
+            output_failed = true;
+            return;
+        }
+        next += written;
+        length -= written;
+    }
+}
+
+// A file or a pipe gets the UTF-8 bytes, each '\n' as CR LF.
+void write_bytes(HANDLE handle, const char* text, size_t size)
+{
+    static char lines[2 * (kLongestUtf8 + 256)];
+    DWORD length = 0;
+    for (size_t i = 0; i < size; ++i) {
+        if (text[i] == '\n') {
+            lines[length++] = '\r';
+        }
+        lines[length++] = text[i];
+    }
+    const char* next = lines;
+    while (length > 0) {
+        DWORD written = 0;
+        if (WriteFile(handle, next, length, &written, nullptr) == 0 || written == 0) {
+            output_failed = true;  // a full disk, a closed pipe, no standard output
+            return;
+        }
+        next += written;
+        length -= written;
+    }
+}
+
+}  // namespace
+
+void print(const char* text)
+{
+    const size_t size = strlen(text);
+    if (size > sizeof output - output_used) {
+        output_failed = true;  // longer than any line the tool prints
+        return;
+    }
+    // The output is counted bytes, never read as a C string: no terminator.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+    memcpy(output + output_used, text, size);
+    output_used += size;
 }
 
 int output_complete()
 {
-    return !console_failed && fflush(stdout) == 0 && ferror(stdout) == 0 ? 1 : 0;
+    HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (output_used > 0) {
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+            output_failed = true;
+        } else if (GetConsoleMode(handle, &mode) != 0) {
+            write_console(handle, output, output_used);
+        } else {
+            write_bytes(handle, output, output_used);
+        }
+    }
+    output_used = 0;
+    return output_failed ? 0 : 1;
 }
