@@ -2,20 +2,28 @@
 # Builds every release artifact into one folder, with a SHA256SUMS file:
 #
 #   pngprobe_VERSION_ARCH.deb           the tool (static-pie, musl), manual,
-#                                       docs; ARCH amd64, i386, arm64, armhf
+#                                       docs, sample image; ARCH amd64,
+#                                       i386, arm64, armhf
 #   pngprobe-dev_VERSION_amd64.deb      header, static library, CMake and
 #                                       pkg-config files
 #   pngprobe-VERSION-linux-CPU.tar.gz   the same executable, manual page,
-#                                       README and licence, for any
-#                                       distribution; CPU x86_64, i686,
+#                                       README, licence and sample image, for
+#                                       any distribution; CPU x86_64, i686,
 #                                       aarch64, armhf
-#   pngprobe-VERSION-windows-x86.zip    pngprobe.exe, README and licence
-#   pngprobe-VERSION.tar.gz             the sources of the last commit
+#   pngprobe-VERSION-windows-x86.zip    pngprobe.exe, README, licence and
+#                                       sample image
+#   pngprobe-VERSION.tar.gz             the sources of the commit
 #   pngprobe_VERSION_toolchain.buildinfo the compilers, linkers and C
 #                                       libraries the executables were
 #                                       built with
 #
 #   packaging/release.sh [OUTDIR]       (default build/dist)
+#
+# A release is one commit: the script refuses a work tree with changes not
+# committed (or files not tracked and not ignored), so that the packages,
+# built from the tree, and the source tarball, archived from the commit,
+# hold the same bytes. OUTDIR may hold other files and folders: they are
+# left alone, and SHA256SUMS lists exactly the artifacts made here.
 #
 # The artifacts are reproducible: every time stamp is the last commit's
 # (SOURCE_DATE_EPOCH), file order, owners and modes are fixed, and the
@@ -31,6 +39,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
+changes=$(git status --porcelain --untracked-files=normal) || {
+    echo "release.sh: not a git work tree; a release is made from a commit"
+    exit 1
+}
+if [ -n "$changes" ]; then
+    echo "release.sh: the work tree differs from the commit; commit or stash first:"
+    printf '%s\n' "$changes"
+    exit 1
+fi
 out=$(mkdir -p "${1:-build/dist}" && cd "${1:-build/dist}" && pwd)
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C
@@ -38,8 +55,14 @@ umask 022
 work=$source_dir/build/release-work
 rm -rf "$work"
 mkdir -p "$work"
-# Only what an earlier release left: OUTDIR may hold other files.
-rm -f "$out"/*.deb "$out"/*.tar.gz "$out"/*.zip "$out"/*.buildinfo "$out/SHA256SUMS"
+# artifact NAME: a file of this release in OUTDIR, removed if an earlier
+# run left it, and listed in SHA256SUMS; its path is left in $artifact.
+artifacts=()
+artifact() {
+    artifacts+=("$1")
+    artifact=$out/$1
+    rm -f "$artifact"
+}
 
 # build PRESET: a release build without tests, for /usr.
 build() {
@@ -87,7 +110,8 @@ deb() {
     } > "$tree/DEBIAN/control"
     chmod 0644 "$tree/DEBIAN/control" "$tree/DEBIAN/md5sums"
     touch -d "@$SOURCE_DATE_EPOCH" "$tree/DEBIAN" "$tree/DEBIAN"/*
-    dpkg-deb --root-owner-group -Zxz --build "$tree" "$out/${name}_${version}_$arch.deb" > /dev/null
+    artifact "${name}_${version}_$arch.deb"
+    dpkg-deb --root-owner-group -Zxz --build "$tree" "$artifact" > /dev/null
 }
 
 # Every Linux executable shipped: static-pie against musl. PRESET:DEBIAN
@@ -162,18 +186,22 @@ archive() {
 for target in "${linux_targets[@]}"; do
     IFS=: read -r preset arch cpu <<< "$target"
     portable=pngprobe-$version-linux-$cpu
-    mkdir -p "$work/portable-$cpu/$portable"
+    mkdir -p "$work/portable-$cpu/$portable/examples"
     cp "$work/deb-$arch/usr/bin/pngprobe" "$work/$preset/pngprobe.1" README.md LICENSE \
         "$work/portable-$cpu/$portable/"
-    archive "$out/$portable.tar.gz" gnutar "$work/portable-$cpu" "$portable"
+    cp examples/sample.png "$work/portable-$cpu/$portable/examples/"
+    artifact "$portable.tar.gz"
+    archive "$artifact" gnutar "$work/portable-$cpu" "$portable"
 done
 
 # The Windows archive: pngprobe.exe beside its README and licence.
 cmake --install "$work/windows-x86" --component runtime --strip --prefix "$work/windows" > /dev/null
-archive "$out/pngprobe-$version-windows-x86.zip" zip "$work/windows" .
+artifact "pngprobe-$version-windows-x86.zip"
+archive "$artifact" zip "$work/windows" .
 
-# The sources of the last commit.
-git archive --format=tar --prefix="pngprobe-$version/" HEAD | gzip -9n > "$out/pngprobe-$version.tar.gz"
+# The sources of the commit, which the work tree holds unchanged.
+artifact "pngprobe-$version.tar.gz"
+git archive --format=tar --prefix="pngprobe-$version/" HEAD | gzip -9n > "$artifact"
 
 # The toolchain: for each build, its compiler and linker with the Debian
 # packages that hold them; then the C libraries and the tools that pack.
@@ -187,6 +215,7 @@ owner() {
     package=$(dpkg -S "$(realpath "$1")" 2> /dev/null | head -1 | cut -d: -f1) || true
     [ -n "$package" ] && package_version "$package"
 }
+artifact "pngprobe_${version}_toolchain.buildinfo"
 {
     echo "Source: pngprobe"
     echo "Version: $version"
@@ -206,7 +235,8 @@ owner() {
     for package in "${packages[@]}"; do
         echo " $(package_version "$package" || echo "$package (not installed)")"
     done
-} > "$out/pngprobe_${version}_toolchain.buildinfo"
+} > "$artifact"
 
-(cd "$out" && sha256sum -- * > SHA256SUMS)
-ls -l "$out"
+rm -f "$out/SHA256SUMS"
+(cd "$out" && sha256sum -- "${artifacts[@]}" > SHA256SUMS)
+(cd "$out" && ls -l -- "${artifacts[@]}" SHA256SUMS)
