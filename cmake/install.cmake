@@ -1,5 +1,5 @@
 # Install rules, in two components that packaging/release.sh packs:
-#   runtime: the tool, its manual page, README and licence
+#   runtime: the tool, its manual page, README, licence and sample image
 #   development: the scanner library libpngprobe.a, its headers, a CMake
 #     package (find_package(pngprobe) gives pngprobe::pngprobe) and a
 #     pkg-config file (pkg-config --cflags --libs pngprobe)
@@ -27,6 +27,8 @@ else()
 endif()
 install(TARGETS pngprobe RUNTIME DESTINATION ${pngprobe_bin_dir} COMPONENT runtime)
 install(FILES README.md LICENSE DESTINATION ${pngprobe_doc_dir} COMPONENT runtime)
+# The sample image that the README's first session reads.
+install(FILES examples/sample.png DESTINATION ${pngprobe_doc_dir}/examples COMPONENT runtime)
 
 set(pngprobe_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/pngprobe)
 install(TARGETS libpngprobe EXPORT pngprobeTargets

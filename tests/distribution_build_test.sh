@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the tool as a distribution does, from the sources with the
+# toolchain's own linking and the distribution's flags in CXXFLAGS and
+# LDFLAGS (Debian 12's dpkg-buildflags, fixed here so that the test needs
+# no dpkg-dev), and fails unless the executable carries them: full RELRO
+# with BIND_NOW, the stack protector (__stack_chk_fail, which main's line
+# buffer brings in) and fortified calls (__snprintf_chk).
+#   distribution_build_test.sh SOURCE_DIR CXX_COMPILER
+set -u
+source=$1 compiler=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export CXXFLAGS="-g -O2 -fstack-protector-strong -Wformat -Werror=format-security -D_FORTIFY_SOURCE=2"
+export LDFLAGS="-Wl,-z,relro -Wl,-z,now"
+if ! { cmake -S "$source" -B "$work/build" -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_COMPILER="$compiler" \
+        -DPNGPROBE_BUILD_TESTS=OFF && cmake --build "$work/build" --target pngprobe; } > "$work/log" 2>&1; then
+    cat "$work/log"
+    exit 1
+fi
+exe=$work/build/pngprobe
+bad=0
+dynamic=$(readelf -d "$exe")
+grep -q 'BIND_NOW\|FLAGS.*NOW' <<< "$dynamic" || { echo "no BIND_NOW: LDFLAGS' -z now did not arrive"; bad=1; }
+readelf -l "$exe" | grep -q GNU_RELRO || { echo "no RELRO segment"; bad=1; }
+readelf -W --dyn-syms "$exe" | grep -q '__stack_chk_fail' ||
+    { echo "no stack protector: CXXFLAGS' -fstack-protector-strong did not arrive"; bad=1; }
+readelf -W --dyn-syms "$exe" | grep -q '__snprintf_chk' ||
+    { echo "no fortified calls: CXXFLAGS' -D_FORTIFY_SOURCE=2 did not arrive"; bad=1; }
+"$exe" "$source/examples/sample.png" | grep -qx 'width: 64 px, height: 48 px' || { echo "the executable does not work"; bad=1; }
+[ "$bad" -eq 0 ] && echo "distribution build: BIND_NOW, RELRO, stack protector, fortified calls"
+exit "$bad"
