@@ -1,32 +1,41 @@
 #!/usr/bin/env bash
-# Builds the release (packaging/release.sh) and checks it as a user, a
-# packager and a security team would: checksums, lintian, what each package
-# holds, every Linux executable a static-pie musl one that passes the
-# end-to-end suite (natively for amd64 and i386, under qemu for arm64 and
-# armhf), the Windows executable running, and the .debs installed with apt
-# and used, then removed. Needs root for the install.
+# Checks a release that packaging/release.sh made, as a user, a packager and
+# a security team would: checksums, and SHA256SUMS listing exactly the
+# release's artifacts; lintian; what each package holds; every Linux
+# executable a static-pie musl one that passes the end-to-end suite
+# (natively for amd64 and i386, under qemu for arm64 and armhf); the
+# Windows executable running; and the .debs installed with apt and used,
+# then removed. Builds nothing. Needs root for the install.
+#
+#   packaging/check-packages.sh DIST     (the folder release.sh wrote)
 set -euo pipefail
+if [ $# -ne 1 ] || [ ! -f "$1/SHA256SUMS" ]; then
+    echo "usage: check-packages.sh DIST (a folder release.sh wrote)"
+    exit 2
+fi
+dist=$(cd "$1" && pwd)
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
-dist=build/dist
-bash packaging/release.sh "$dist" > /dev/null
 sample=$PWD/examples/sample.png
 fail() { echo "FAIL: $*"; exit 1; }
 
 echo "== artifacts"
-(cd "$dist" && ls -l && sha256sum -c SHA256SUMS)
+(cd "$dist" && sha256sum -c SHA256SUMS)
 # Debian architecture:processor name in the tarball:qemu for the e2e suite
 # (empty: natively).
 targets=(amd64:x86_64: i386:i686:qemu-i386-static arm64:aarch64:qemu-aarch64-static
          armhf:armhf:qemu-arm-static)
-for f in "pngprobe-dev_${version}_amd64.deb" "pngprobe-$version-windows-x86.zip" \
-         "pngprobe-$version.tar.gz" "pngprobe_${version}_toolchain.buildinfo" \
-         $(for t in "${targets[@]}"; do
-               IFS=: read -r arch cpu qemu <<< "$t"
-               echo "pngprobe_${version}_$arch.deb pngprobe-$version-linux-$cpu.tar.gz"
-           done); do
-    grep -q " $f\$" "$dist/SHA256SUMS" || fail "$f is not in the release"
+# SHA256SUMS lists exactly these, whatever else the folder holds.
+release=("pngprobe-dev_${version}_amd64.deb" "pngprobe-$version-windows-x86.zip"
+         "pngprobe-$version.tar.gz" "pngprobe_${version}_toolchain.buildinfo")
+for t in "${targets[@]}"; do
+    IFS=: read -r arch cpu qemu <<< "$t"
+    release+=("pngprobe_${version}_$arch.deb" "pngprobe-$version-linux-$cpu.tar.gz")
 done
+listed=$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort)
+[ "$listed" = "$(printf '%s\n' "${release[@]}" | sort)" ] ||
+    fail "SHA256SUMS lists other files than the release's: $(diff <(printf '%s\n' "${release[@]}" | sort) <(echo "$listed"))"
+echo "SHA256SUMS lists exactly the ${#release[@]} artifacts"
 
 # The toolchain record names every build's compiler and linker by package.
 buildinfo=$dist/pngprobe_${version}_toolchain.buildinfo
@@ -37,7 +46,8 @@ done
 grep -q '^ musl-dev:arm64 (= ' "$buildinfo" || fail "the toolchain record lacks musl"
 
 echo "== lintian"
-for deb in "$dist"/*.deb; do
+for deb in "${release[@]/#/$dist/}"; do
+    [[ $deb == *.deb ]] || continue
     lintian --fail-on error,warning "$deb" 2> /dev/null || fail "lintian on $deb"
     echo "$(basename "$deb"): no error, no warning"
 done
@@ -52,8 +62,8 @@ has() {
     done
 }
 docs=(usr/share/doc/pngprobe/README.md usr/share/doc/pngprobe/copyright
-      usr/share/doc/pngprobe/changelog.gz usr/share/man/man1/pngprobe.1.gz
-      usr/share/lintian/overrides/pngprobe)
+      usr/share/doc/pngprobe/changelog.gz usr/share/doc/pngprobe/examples/sample.png
+      usr/share/man/man1/pngprobe.1.gz usr/share/lintian/overrides/pngprobe)
 for target in "${targets[@]}"; do
     arch=${target%%:*}
     deb=$dist/pngprobe_${version}_$arch.deb
@@ -83,8 +93,9 @@ for target in "${targets[@]}"; do
     dpkg-deb -x "$dist/pngprobe_${version}_$arch.deb" "$unpacked/$arch"
     tar -xzf "$dist/pngprobe-$version-linux-$cpu.tar.gz" -C "$unpacked/$arch"
     portable=$unpacked/$arch/pngprobe-$version-linux-$cpu
-    [ "$(cd "$portable" && printf '%s ' *)" = "LICENSE README.md pngprobe pngprobe.1 " ] \
-        || fail "$cpu archive holds: $(ls "$portable")"
+    [ "$(cd "$portable" && find . -type f | sort | tr '\n' ' ')" = \
+      "./LICENSE ./README.md ./examples/sample.png ./pngprobe ./pngprobe.1 " ] \
+        || fail "$cpu archive holds: $(cd "$portable" && find . -type f)"
     exe=$unpacked/$arch/usr/bin/pngprobe
     cmp -s "$exe" "$portable/pngprobe" || fail "the $arch .deb and the $cpu archive differ"
     # Static-pie against musl: loaded at a random address (ELF type DYN),
@@ -114,9 +125,9 @@ done
 
 # The ZIP users download: its pngprobe.exe run under 32-bit Wine.
 zip=$dist/pngprobe-$version-windows-x86.zip
-[ "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" = "LICENSE README.md pngprobe.exe " ] \
+[ "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" = "LICENSE README.md examples/sample.png pngprobe.exe " ] \
     || fail "ZIP holds: $(cmake -E tar tf "$zip")"
-(cd "$unpacked/zip" && cmake -E tar xf "../../../$zip")
+(cd "$unpacked/zip" && cmake -E tar xf "$zip")
 file "$unpacked/zip/pngprobe.exe" | grep -q 'PE32 executable (console) Intel 80386' \
     || fail "$(file "$unpacked/zip/pngprobe.exe")"
 export WINEPREFIX=$PWD/$unpacked/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -131,9 +142,10 @@ else
 fi
 
 echo "== install and use"
-apt-get install -y -q "./$dist/pngprobe_${version}_amd64.deb" "./$dist/pngprobe-dev_${version}_amd64.deb" > /dev/null
+apt-get install -y -q "$dist/pngprobe_${version}_amd64.deb" "$dist/pngprobe-dev_${version}_amd64.deb" > /dev/null
 [ "$(command -v pngprobe)" = /usr/bin/pngprobe ] || fail "pngprobe is not on PATH"
-pngprobe "$sample" | grep -qx 'bit_depth: 8, color_type: 2' || fail "installed pngprobe"
+pngprobe /usr/share/doc/pngprobe/examples/sample.png | grep -qx 'bit_depth: 8, color_type: 2' ||
+    fail "installed pngprobe on the installed sample"
 [ "$(man -w pngprobe)" = /usr/share/man/man1/pngprobe.1.gz ] || fail "man -w: $(man -w pngprobe)"
 man pngprobe 2> /dev/null | grep -q 'report the width, height' || fail "man pngprobe"
 grep -q "pngprobe $version" < <(man pngprobe 2> /dev/null) || fail "manual page version"

@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
-# Builds the release from two clean clones of the last commit, in folders of
-# different names and depths and at different times, and fails unless every
-# artifact is the same byte for byte.
+# Builds the release again from a clean clone of the commit, in a folder of
+# another name and depth and at a later time, and fails unless every
+# artifact is the same byte for byte as those of the release in DIST.
+#
+#   packaging/check-reproducible.sh DIST   (the folder release.sh wrote)
 set -euo pipefail
+if [ $# -ne 1 ] || [ ! -f "$1/SHA256SUMS" ]; then
+    echo "usage: check-reproducible.sh DIST (a folder release.sh wrote)"
+    exit 2
+fi
+dist=$(cd "$1" && pwd)
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-git clone -q . "$work/first"
-git clone -q . "$work/second/clone/at/another/depth"
-(cd "$work/first" && bash packaging/release.sh > /dev/null)
-sleep 2  # a later wall-clock time for the second build
-(cd "$work/second/clone/at/another/depth" && bash packaging/release.sh > /dev/null)
-if diff "$work/first/build/dist/SHA256SUMS" "$work/second/clone/at/another/depth/build/dist/SHA256SUMS"; then
+clone=$work/another/clone/at/another/depth
+git clone -q . "$clone"
+sleep 2  # a later wall-clock time than any build before
+(cd "$clone" && bash packaging/release.sh "$work/dist" > /dev/null)
+if diff "$dist/SHA256SUMS" "$work/dist/SHA256SUMS"; then
     echo "reproducible: both builds identical"
-    cat "$work/first/build/dist/SHA256SUMS"
+    cat "$dist/SHA256SUMS"
 else
     echo "FAIL: the two builds differ"
     exit 1
