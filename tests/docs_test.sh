@@ -146,6 +146,18 @@ else
     fail "the presets table and CMakePresets.json differ" "$(diff <(echo "$presets") <(echo "$rows"))"
 fi
 
+# Every PNGPROBE_ cache variable of the CMake files has a row in
+# CONTRIBUTING's options table, and the table names no other.
+cached=$(cd "$source" && cat CMakeLists.txt ./*/CMakeLists.txt cmake/*.cmake | tr '\n' ' ' |
+    grep -oE '(option|set)\((PNGPROBE_[A-Z_]+)[^)]*' | grep -E '^option|CACHE' |
+    sed -E 's/^(option|set)\(([A-Z_]+).*/\2/' | sort -u)
+rows=$(sed -nE 's/^\| `(PNGPROBE_[A-Z_]+)` \|.*/\1/p' "$source/CONTRIBUTING.md" | sort -u)
+if [ -n "$cached" ] && [ "$cached" = "$rows" ]; then
+    passed=$((passed + 1))
+else
+    fail "CONTRIBUTING's build options and the CMake files differ" "$(diff <(echo "$cached") <(echo "$rows"))"
+fi
+
 # The version stands at the top of both changelogs.
 top_changelog=$(sed -n 's/^## \[\([^]]*\)\].*/\1/p' "$source/CHANGELOG.md" | head -1)
 top_debian=$(sed -n '1s/^pngprobe (\([^)]*\)).*/\1/p' "$source/packaging/debian/changelog")
