@@ -51,8 +51,9 @@ lint pyflakes pyflakes3 "${python[@]}"
 # its own, configured without tests so that it takes seconds.
 db=build/lint
 echo "== configuring $db for clang-tidy"
-cmake -S . -B "$db" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DPNGPROBE_BUILD_TESTS=OFF > "$db.log" 2>&1 ||
-    { cat "$db.log"; failed+=("configure $db"); }
+mkdir -p "$db"
+cmake -S . -B "$db" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DPNGPROBE_BUILD_TESTS=OFF > "$db/configure.log" 2>&1 ||
+    { cat "$db/configure.log"; failed+=("configure $db"); }
 # tidy ARGS...: clang-tidy without its count of the warnings it did not show.
 tidy() { clang-tidy --quiet "$@" 2> >(grep -v '^[0-9]* warnings\? generated\.$' >&2); }
 lint "clang-tidy (POSIX)" tidy -p "$db" src/main.cpp src/os/os_posix.cpp src/png/png_header.cpp
