@@ -126,8 +126,8 @@ Function kernel32_function(const char* name)
 // FILE_FLAG_BACKUP_SEMANTICS); a file held without sharing reading does not.
 HANDLE open_shared(const wchar_t* name)
 {
-    static const auto disable = kernel32_function<Wow64Disable>("Wow64DisableWow64FsRedirection");
-    static const auto revert = kernel32_function<Wow64Revert>("Wow64RevertWow64FsRedirection");
+    const auto disable = kernel32_function<Wow64Disable>("Wow64DisableWow64FsRedirection");
+    const auto revert = kernel32_function<Wow64Revert>("Wow64RevertWow64FsRedirection");
     PVOID redirection = nullptr;
     const bool off = disable != nullptr && revert != nullptr && disable(&redirection) != 0;
     HANDLE file =
