@@ -83,6 +83,16 @@ normalise() {
     find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 }
 
+# installed_size TREE: the KiB that TREE's files take once installed, as
+# dpkg-gencontrol counts them: each file's size rounded up to a KiB, one
+# KiB for each folder and link. du would count the blocks of the file
+# system the build runs on, which differ from one to the next (a folder is
+# 4 KiB on ext4, a few bytes on tmpfs), and so would the package.
+installed_size() {
+    find "$1" -path "$1/DEBIAN" -prune -o -mindepth 1 -printf '%y %s\n' |
+        awk '$1 == "f" { kib += int(($2 + 1023) / 1024); next } { kib += 1 } END { print kib + 0 }'
+}
+
 # deb NAME ARCH SECTION TREE DESCRIPTION...: a binary package of TREE.
 deb() {
     local name=$1 arch=$2 section=$3 tree=$4
@@ -103,7 +113,7 @@ deb() {
         echo "Version: $version"
         echo "Architecture: $arch"
         echo "Maintainer: The pngprobe developers <dev@pngprobe.invalid>"
-        echo "Installed-Size: $(du -sk --exclude=DEBIAN "$tree" | cut -f1)"
+        echo "Installed-Size: $(installed_size "$tree")"
         echo "Section: $section"
         echo "Priority: optional"
         printf '%s\n' "$@"
