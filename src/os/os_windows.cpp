@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <string.h>
 #include <wchar.h>
 
 // The C runtime's own splitter of the UTF-16 command line (msvcrt.dll), the
@@ -149,17 +148,16 @@ HANDLE open_input(char** argv, int index)
     wchar_t** wide_argv = nullptr;
     wchar_t** wide_env = nullptr;
     pngprobe_startupinfo info{0};
+    const wchar_t* given = nullptr;
+    static wchar_t narrow_given[kLongestName];
     if (__wgetmainargs(&argc, &wide_argv, &wide_env, _dowildcard, &info) >= 0 &&
         wide_argv != nullptr && index < argc) {
-        const wchar_t* name = name_to_open(wide_argv[index]);
-        return name != nullptr ? open_shared(name) : INVALID_HANDLE_VALUE;
+        given = wide_argv[index];
+    } else if (MultiByteToWideChar(CP_ACP, 0, argv[index], -1, narrow_given,
+                                   static_cast<int>(kLongestName)) > 0) {
+        given = narrow_given;
     }
-    static wchar_t wide[kLongestName];
-    if (MultiByteToWideChar(CP_ACP, 0, argv[index], -1, wide, static_cast<int>(kLongestName)) <=
-        0) {
-        return INVALID_HANDLE_VALUE;
-    }
-    const wchar_t* name = name_to_open(wide);
+    const wchar_t* name = given != nullptr ? name_to_open(given) : nullptr;
     return name != nullptr ? open_shared(name) : INVALID_HANDLE_VALUE;
 }
 
@@ -197,10 +195,11 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
 
 namespace {
 
-// The run's whole output in UTF-8, with '\n' line ends, written at the end
-// in one call: runs in parallel into one pipe keep their lines together. The
-// longest text is the usage line of the longest path.
-char output[kLongestUtf8 + 256];
+// The run's whole output in UTF-8, each line already ending in CR LF,
+// written at the end in one call: runs in parallel into one pipe keep their
+// lines together. The longest text is the usage line of the longest path.
+constexpr size_t kOutputSize = kLongestUtf8 + 256;
+char output[kOutputSize];
 size_t output_used = 0;
 bool output_failed = false;
 
@@ -209,73 +208,61 @@ bool output_failed = false;
 // so a character outside it cannot arrive as bytes. The console's own
 // UTF-16 function shows every character whatever its code page, on every
 // Windows NT version, and leaves the code page as the user set it.
-void write_console(HANDLE console, const char* text, size_t size)
+void write_console(HANDLE console)
 {
-    // Every UTF-8 byte makes at most one UTF-16 unit, every '\n' one more.
-    static wchar_t wide[2 * (kLongestUtf8 + 256)];
-    static wchar_t lines[2 * (kLongestUtf8 + 256)];
-    const int units = size > 0 ? MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(size), wide,
-                                                     kLongestUtf8 + 256)
-                               : 0;
-    if (size > 0 && units <= 0) {
+    // Every UTF-8 byte makes at most one UTF-16 unit.
+    static wchar_t wide[kOutputSize];
+    const int units = MultiByteToWideChar(CP_UTF8, 0, output, static_cast<int>(output_used), wide,
+                                          static_cast<int>(kOutputSize));
+    if (units <= 0) {
         output_failed = true;
         return;
     }
-    DWORD length = 0;
-    for (int i = 0; i < units; ++i) {
-        if (wide[i] == L'\n') {
-            lines[length++] = L'\r';
-        }
-        lines[length++] = wide[i];
-    }
-    const wchar_t* next = lines;
-    while (length > 0) {
+    const wchar_t* next = wide;
+    auto left = static_cast<DWORD>(units);
+    while (left > 0) {
         DWORD written = 0;
-        if (WriteConsoleW(console, next, length, &written, nullptr) == 0 || written == 0) {
+        if (WriteConsoleW(console, next, left, &written, nullptr) == 0 || written == 0) {
             output_failed = true;
             return;
         }
         next += written;
-        length -= written;
+        left -= written;
     }
 }
 
-// A file or a pipe gets the UTF-8 bytes, each '\n' as CR LF.
-void write_bytes(HANDLE handle, const char* text, size_t size)
+// A file or a pipe gets the UTF-8 bytes as they are.
+void write_bytes(HANDLE handle)
 {
-    static char lines[2 * (kLongestUtf8 + 256)];
-    DWORD length = 0;
-    for (size_t i = 0; i < size; ++i) {
-        if (text[i] == '\n') {
-            lines[length++] = '\r';
-        }
-        lines[length++] = text[i];
-    }
-    const char* next = lines;
-    while (length > 0) {
+    const char* next = output;
+    auto left = static_cast<DWORD>(output_used);
+    while (left > 0) {
         DWORD written = 0;
-        if (WriteFile(handle, next, length, &written, nullptr) == 0 || written == 0) {
+        if (WriteFile(handle, next, left, &written, nullptr) == 0 || written == 0) {
             output_failed = true;  // a full disk, a closed pipe, no standard output
             return;
         }
         next += written;
-        length -= written;
+        left -= written;
     }
 }
 
 }  // namespace
 
+// Each '\n' is stored as CR LF, the line end of a Windows console, file and
+// pipe alike.
 void print(const char* text)
 {
-    const size_t size = strlen(text);
-    if (size > sizeof output - output_used) {
-        output_failed = true;  // longer than any line the tool prints
-        return;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (output_used + 2 > kOutputSize) {
+            output_failed = true;  // longer than any line the tool prints
+            return;
+        }
+        if (*c == '\n') {
+            output[output_used++] = '\r';
+        }
+        output[output_used++] = *c;
     }
-    // The output is counted bytes, never read as a C string: no terminator.
-    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
-    memcpy(output + output_used, text, size);
-    output_used += size;
 }
 
 int output_complete()
@@ -286,9 +273,9 @@ int output_complete()
         if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
             output_failed = true;
         } else if (GetConsoleMode(handle, &mode) != 0) {
-            write_console(handle, output, output_used);
+            write_console(handle);
         } else {
-            write_bytes(handle, output, output_used);
+            write_bytes(handle);
         }
     }
     output_used = 0;
