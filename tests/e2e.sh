@@ -48,7 +48,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 
 # The usage line names the executable by its absolute path.
 if [ "$platform" = windows ]; then
-    tool_path="Z:${tool//\//\\}"
+    tool_path=$(winpath "$tool")
 else
     tool_path=$tool
 fi
@@ -133,16 +133,15 @@ if [ "$platform" != windows ]; then
         # A coverage build writes its counts at exit: as nobody, to a folder
         # nobody may write (GCOV_PREFIX), not beside the build's own.
         mkdir -m 777 "$work/perm/gcov"
-        for name in readable locked; do
+        # run_as_user FILE: the copy of the tool run on FILE as that user.
+        run_as_user() {
             GCOV_PREFIX=$work/perm/gcov "${as_user[@]}" timeout 60 "${emulator[@]}" "$work/perm/pngprobe" \
-                "$work/perm/$name.png" > "$work/out" 2> "$work/err"
-            rc=$?
-            if [ $name = readable ]; then
-                report "readable file${as_user[*]:+, as nobody}" "$rc" 0 $'33\n'"$found_640x480"
-            else
-                report "no read permission${as_user[*]:+, as nobody}" "$rc" 1 $'Cannot open file\n'
-            fi
-        done
+                "$1" > "$work/out" 2> "$work/err"
+        }
+        run_as_user "$work/perm/readable.png"
+        report "readable file${as_user[*]:+, as nobody}" $? 0 $'33\n'"$found_640x480"
+        run_as_user "$work/perm/locked.png"
+        report "no read permission${as_user[*]:+, as nobody}" $? 1 $'Cannot open file\n'
     else
         skip "no read permission" "running as root, with neither setpriv nor runuser to run as another user"
     fi
@@ -337,9 +336,17 @@ if [ "$platform" != windows ]; then
     if grep -qE '^SigIgn:.*[13579bdf][0-9a-f]{3}$' /proc/self/status 2> /dev/null; then
         want_rc=1  # SIGPIPE ignored, and so for the tool too: the write fails
     fi
-    { sleep 0.5; run "$tool" "$work/minimal.png"; echo $? > "$work/rc"; } 2> "$work/err" | true
+    # A FIFO opened for writing while a reader held it, then left without
+    # one: the pipe's reader is gone before the tool starts, with no race.
+    mkfifo "$work/gone"
+    exec {reader}<> "$work/gone"
+    exec {writer}> "$work/gone"
+    exec {reader}<&-
+    run "$tool" "$work/minimal.png" 1>&"$writer" 2> "$work/err"
+    rc=$?
+    exec {writer}>&-
     : > "$work/out"
-    report "standard output a pipe whose reader has gone" "$(cat "$work/rc")" "$want_rc" ""
+    report "standard output a pipe whose reader has gone" "$rc" "$want_rc" ""
 fi
 
 # Runs in parallel into one pipe: each run's output is one write, so no

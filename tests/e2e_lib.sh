@@ -91,6 +91,9 @@ e2e_summary() {
     [ "$failed" -eq 0 ]
 }
 
+# winpath PATH: a path of this machine as Wine names it, on drive Z:.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
 # File makers. bytes writes printf escapes as raw bytes.
 bytes() { printf "$@"; }
 sig='\x89PNG\r\n\x1a\n'

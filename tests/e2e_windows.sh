@@ -91,7 +91,6 @@ reaches() {
     $seen || { echo "CreateFileW was not given $want; it was given:"; cat "$work/names"; } > "$work/err"
     report "$case_name" "$rc" "$status" "$text"
 }
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 for length in 300 1000; do
     dir=$work/long$length
     while [ $((${#dir} + 14)) -lt "$length" ]; do
@@ -146,14 +145,16 @@ else
         bytes "$sig"'\x00\x00\x00\x0dIHDR\x00\x00\x07\x80\x00\x00\x04\x38\x08\x06\x00\x00\x00\x00\x00\x00\x00' > "$windows/system32/pngprobe-x.png"
         bytes "$sig"'\x00\x00\x00\x0dIHDR\x00\x00\x00\x10\x00\x00\x00\x10\x08\x02\x00\x00\x00\x00\x00\x00\x00' > "$windows/syswow64/pngprobe-x.png"
         bytes "$sig$ihdr_640x480" > "$windows/system32/pngprobe-y.png"
-        WINEPREFIX=$prefix WINEARCH=win64 run "$tool" 'C:\Windows\System32\pngprobe-x.png' > "$work/out" 2> "$work/err"
-        report "System32 as named, not SysWOW64, in a 64-bit prefix" $? 0 \
-            $'33\nwidth: 1920 px, height: 1080 px\nbit_depth: 8, color_type: 6\n'
-        WINEPREFIX=$prefix WINEARCH=win64 run "$tool" 'C:\Windows\System32\pngprobe-y.png' > "$work/out" 2> "$work/err"
-        report "a file in System32 alone, in a 64-bit prefix" $? 0 $'33\n'"$found_640x480"
-        WINEPREFIX=$prefix WINEARCH=win64 run "$tool" 'C:\Windows\SysWOW64\pngprobe-x.png' > "$work/out" 2> "$work/err"
-        report "SysWOW64 as named, in a 64-bit prefix" $? 0 \
-            $'33\nwidth: 16 px, height: 16 px\nbit_depth: 8, color_type: 2\n'
+        # NAME|FILE|WIDTH HEIGHT DEPTH COLOUR
+        for row in "System32 as named, not SysWOW64|System32\\pngprobe-x.png|1920 1080 8 6" \
+            "a file in System32 alone|System32\\pngprobe-y.png|640 480 8 2" \
+            "SysWOW64 as named|SysWOW64\\pngprobe-x.png|16 16 8 2"; do
+            IFS='|' read -r name file values <<< "$row"
+            read -r width height depth colour <<< "$values"
+            WINEPREFIX=$prefix WINEARCH=win64 run "$tool" "C:\\Windows\\$file" > "$work/out" 2> "$work/err"
+            report "$name, in a 64-bit prefix" $? 0 \
+                "33"$'\n'"width: $width px, height: $height px"$'\n'"bit_depth: $depth, color_type: $colour"$'\n'
+        done
     fi
     WINEPREFIX=$prefix WINEARCH=win64 timeout 60 /usr/lib/wine/wineserver -k 2> /dev/null
 fi
