@@ -27,7 +27,7 @@ STAND_IN = {
 
 def first_line(text):
     for line in (text or "").splitlines():
-        if line.strip() and not re.match(r"^e2e\w*\.sh: ", line):
+        if line.strip() and not re.match(r"^\w+\.sh: ", line):
             return line.strip()
     return "no reason given"
 
