@@ -2,7 +2,7 @@
 """CI's closing table: for each preset, how its tests ran (natively, or under
 which emulator), how many passed, failed and were skipped, and why.
 
-    .ci/summary.py PRESET... [-- PRESET...]
+    .ci/summary.py PRESET... [-- PRESET...] [--no-32-bit PRESET...]
 
 Reads build/PRESET/ctest-results.xml (ctest's JUnit file, which every test
 preset writes) and build/PRESET/tests-run.txt (written at configure time).
@@ -12,6 +12,12 @@ it is named as not run, never counted as a pass.
 The presets after "--" were run once more with the optional tools hidden
 (.ci/without-optional-tools), as on a newcomer's machine: their rows come
 from ctest-results-without-tools.xml and show what each skipped and why.
+Those after "--no-32-bit" were run again as on a kernel that runs no 32-bit
+programs (.ci/without-optional-tools --no-32-bit), into
+ctest-results-no-32-bit.xml.
+
+The last line is the total over every table, alone on its line:
+"ci: N passed, N failed, N skipped".
 """
 import os
 import re
@@ -63,15 +69,18 @@ def read(preset, results="ctest-results.xml"):
     return how, passed, failed, skipped, cases_skipped, tool_ran
 
 
-def without_tools(presets):
+def rerun(title, presets, results):
+    """A table of presets run again; returns its [passed, failed, skipped]."""
+    totals = [0, 0, 0]
     print()
-    print("CI: the same tests with strace, groff, tmux, Wine and qemu hidden")
+    print(title)
     for preset in presets:
-        result = read(preset, "ctest-results-without-tools.xml")
+        result = read(preset, results)
         if result is None:
             print(f"  {preset:<18} NOT RUN (not reached)")
             continue
         _, passed, failed, skipped, cases_skipped, _ = result
+        totals = [totals[0] + passed, totals[1] + failed, totals[2] + len(skipped)]
         print(f"  {preset:<18} {'':<26} {passed:>6} {failed:>6} {len(skipped):>7}")
         for reason in sorted({reason for _, reason in skipped}):
             names = ", ".join(name for name, r in skipped if r == reason)
@@ -79,6 +88,7 @@ def without_tools(presets):
         for line in sorted({line for _, line in cases_skipped}):
             count = sum(1 for _, other in cases_skipped if other == line)
             print(f"      {line}" + (f" (in {count} suites)" if count > 1 else ""))
+    return totals
 
 
 def main(presets):
@@ -111,17 +121,35 @@ def main(presets):
             print(f"      the tool it built was never run{stand_in}")
             why = reasons[0] if reasons else "its end-to-end tests were skipped"
             not_run.append((preset, why + stand_in))
-    print(f"ci: {totals[0]} passed, {totals[1]} failed, {totals[2]} skipped")
     if not_run:
         for preset, why in not_run:
             print(f"NOT RUN: {preset}: {why}")
     else:
         print("Every preset's tests ran.")
+    return totals
+
+
+def split(args):
+    """The presets before any mark, after "--" and after "--no-32-bit"."""
+    lists = {"": [], "--": [], "--no-32-bit": []}
+    current = lists[""]
+    for arg in args:
+        if arg in lists:
+            current = lists[arg]
+        else:
+            current.append(arg)
+    return lists[""], lists["--"], lists["--no-32-bit"]
 
 
 if __name__ == "__main__":
-    args = sys.argv[1:]
-    cut = args.index("--") if "--" in args else len(args)
-    main(args[:cut])
-    if args[cut + 1:]:
-        without_tools(args[cut + 1:])
+    first, again, no_32_bit = split(sys.argv[1:])
+    tables = [main(first)]
+    if again:
+        tables.append(rerun("CI: the same tests with strace, groff, tmux, Wine and qemu hidden",
+                            again, "ctest-results-without-tools.xml"))
+    if no_32_bit:
+        tables.append(rerun("CI: as on a kernel that runs no 32-bit programs (Wine's 32-bit "
+                            "programs refused)", no_32_bit, "ctest-results-no-32-bit.xml"))
+    passed, failed, skipped = (sum(t[i] for t in tables) for i in range(3))
+    print()
+    print(f"ci: {passed} passed, {failed} failed, {skipped} skipped")
