@@ -24,8 +24,17 @@ else()
 endif()
 set(gcc_driver_file "${CMAKE_BINARY_DIR}/gcc-musl-static-pie")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/gcc-musl-static-pie.in "${gcc_driver_file}" @ONLY)
-set(CMAKE_C_FLAGS_INIT "-specs=${gcc_driver_file} -fPIE")
-set(CMAKE_CXX_FLAGS_INIT "-specs=${gcc_driver_file} -fPIE")
+# The driver file's path is the build folder's, which may hold spaces or
+# anything else a shell splits or expands ($, quotes, &): not in a flags
+# string, which is split at spaces. A compile option is quoted by CMake; a
+# link option would have its '$' doubled for make although make never sees
+# the link line, so the link rule names the file itself, quoted as the line
+# is parsed (as sh parses it).
+add_compile_options("-specs=${gcc_driver_file}" -fPIE)
+string(REPLACE "'" "'\\''" quoted_driver_file "${gcc_driver_file}")
+foreach(lang IN ITEMS C CXX)
+    set(CMAKE_${lang}_LINK_EXECUTABLE "<CMAKE_${lang}_COMPILER> <FLAGS> <CMAKE_${lang}_LINK_FLAGS> <LINK_FLAGS> '-specs=${quoted_driver_file}' <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
+endforeach()
 set(CMAKE_FIND_ROOT_PATH /usr/lib/${musl_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

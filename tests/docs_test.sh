@@ -10,11 +10,11 @@
 #    filled in, be a line the tool really prints;
 #  - the presets table, wherever it stands, lists every configure preset of
 #    CMakePresets.json that is not hidden, and no other;
-#  - the version (project(VERSION) in CMakeLists.txt) is the top entry of
-#    CHANGELOG.md and of the Debian changelog, and every versioned name in
+#  - the version (project(VERSION) in CMakeLists.txt) is the top released
+#    entry of CHANGELOG.md and of the Debian changelog, and every versioned name in
 #    README.md and CONTRIBUTING.md (the release's artifacts, the library's
 #    PNGPROBE_VERSION) carries it; the manual page is dated as the
-#    changelog's top entry.
+#    changelog's top released entry.
 #
 #   docs_test.sh TOOL SOURCE_DIR MANUAL_PAGE VERSION
 set -u
@@ -121,8 +121,8 @@ for entry in "${formats[@]}"; do
     sed 's/^ *//; s/ *$//' "$work/man.txt" | grep -qxF -- "$format" \
         || fail "manual: no line reads '$format'" "$(grep -F -- "${format%% *}" "$work/man.txt")"
     grep -qF -- "\`$format\`" "$source/README.md" || fail "README: no \`$format\`"
-    line=$(sed -e 's/\bW\b/640/; s/\bH\b/480/; s/\bD\b/8/; s/\bC\b/2/' \
-               -e "s|\\bpath\\b|$tool|" <<< "$format")
+    line=$(sed -e 's/\bW\b/640/; s/\bH\b/480/; s/\bD\b/8/; s/\bC\b/2/' <<< "$format")
+    line=${line/path/"$tool"}  # quoted: the path may hold '&' or '\'
     # shellcheck disable=SC2086  # no argument, or one
     (cd "$work/files" && "$tool" $args) > "$work/out"
     if grep -qxF -- "$line" "$work/out"; then
@@ -159,13 +159,14 @@ else
     fail "CONTRIBUTING's build options and the CMake files differ" "$(diff <(echo "$cached") <(echo "$rows"))"
 fi
 
-# The version stands at the top of both changelogs.
-top_changelog=$(sed -n 's/^## \[\([^]]*\)\].*/\1/p' "$source/CHANGELOG.md" | head -1)
+# The version is the top released entry of both changelogs (an
+# "## [Unreleased]" section, undated, may stand above it in CHANGELOG.md).
+top_changelog=$(sed -n 's/^## \[\([^]]*\)\] - [0-9].*/\1/p' "$source/CHANGELOG.md" | head -1)
 top_debian=$(sed -n '1s/^pngprobe (\([^)]*\)).*/\1/p' "$source/packaging/debian/changelog")
 if [ "$top_changelog" = "$version" ] && [ "$top_debian" = "$version" ]; then
     passed=$((passed + 1))
 else
-    fail "version $version is not the top entry of both changelogs" \
+    fail "version $version is not the top released entry of both changelogs" \
         "CHANGELOG.md: ${top_changelog:-none}" "packaging/debian/changelog: ${top_debian:-none}"
 fi
 
