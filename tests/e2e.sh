@@ -79,14 +79,21 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     report "usage when started through a symlink" $? 1 "$usage"
     # Names that lead to no file: only a build that reads /proc still knows
     # its path; without /proc the name is shown as given.
-    # One name is longer than any path, so its usage line is too long to
-    # go out in one write; it must still arrive whole.
+    # One name is longer than any path, and its usage line longer than
+    # PIPE_BUF: it must still arrive whole, in one write (strace shows it).
     long_name=$(printf 'n%.0s' {1..6000})
     for name in no/such/dir/pngprobe not-on-any-path "$long_name"; do
         want=$(usage_shown "$name")$'\n'
+        trace=()
+        have strace && trace=(strace -e trace=write -o "$work/trace")
         # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
-        timeout 60 bash -c 'PATH=/nonexistent exec -a "$0" "$1"' "$name" "$tool" > "$work/out" 2> "$work/err"
-        report "usage when started by the unfindable name ${name:0:40}" $? 1 "$want"
+        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 timeout 60 "${trace[@]}" \
+            bash -c 'PATH=/nonexistent exec -a "$0" "$1"' "$name" "$tool" > "$work/out" 2> "$work/err"
+        rc=$?
+        writes=$(grep -c '^write(1,' "$work/trace" 2> /dev/null)
+        [ ${#trace[@]} -eq 0 ] || [ "$writes" = 1 ] || echo "written in ${writes:-no} writes" >> "$work/err"
+        rm -f "$work/trace"
+        report "usage when started by the unfindable name ${name:0:40}" $rc 1 "$want"
     done
     # PATH searched as the shell does: entries without the program, or with
     # a file of its name that cannot be run, are passed over, and an empty

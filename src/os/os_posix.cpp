@@ -155,11 +155,23 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
 
 namespace {
 
-// A run's whole output, gathered so that it goes out in one write: into a
-// pipe shared by runs in parallel, a write of at most PIPE_BUF bytes is never
-// split, so each run's lines stay together. The usage line of a path near
-// PATH_MAX still fits; anything longer goes out as it comes.
-char output[PATH_MAX + 256];
+// A run's whole output, gathered so that it goes out in one write, whatever
+// its length. Into a pipe, a write of at most PIPE_BUF bytes (4096 on Linux)
+// is never interleaved with another writer's, so runs in parallel into one
+// pipe keep their lines together; every output for a file is far shorter.
+// A usage line of a path longer than that is still one write, but another
+// writer's bytes may then come between its parts. The longest text is the
+// executable's path, which argument zero can give: Linux holds no argument
+// longer than 32 pages (MAX_ARG_STRLEN), other systems none longer than
+// ARG_MAX where they name it.
+#if defined(__linux__)
+constexpr size_t kLongestText = size_t{32} * 4096;
+#elif defined(ARG_MAX)
+constexpr size_t kLongestText = ARG_MAX;
+#else
+constexpr size_t kLongestText = PATH_MAX;
+#endif
+char output[kLongestText + 256];
 size_t output_used = 0;
 bool output_failed = false;
 
@@ -183,16 +195,14 @@ void write_all(const char* bytes, size_t size)
 void print(const char* text)
 {
     const size_t size = strlen(text);
-    if (size <= sizeof output - output_used) {
-        // The output is counted bytes, never read as a C string: no terminator.
-        // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
-        memcpy(output + output_used, text, size);
-        output_used += size;
-        return;
-    }
-    write_all(output, output_used);
-    output_used = 0;
-    write_all(text, size);
+    const size_t room = sizeof output - output_used;
+    const size_t kept = size < room ? size : room;
+    // The output is counted bytes, never read as a C string: no terminator.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+    memcpy(output + output_used, text, kept);
+    output_used += kept;
+    // Longer than any text the system can give: what is left out is lost.
+    output_failed = output_failed || kept < size;
 }
 
 int output_complete()
