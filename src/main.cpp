@@ -33,7 +33,7 @@ int finish(int status)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
+    if (argument_count(argc, argv) != 2) {
         print("Usage: ");
         print(executable_path(argc > 0 ? argv[0] : nullptr));
         print(" <png file>\n");
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
         print("Cannot open file\n");
         return finish(1);
     }
-    char line[64];  // the longest line, with two 10-digit numbers, is 42 bytes
+    char line[64];  // the longest line, with two 10-digit numbers, is 44 bytes
     (void)snprintf(line, sizeof line, "%d\n", static_cast<int>(count));
     print(line);
 

@@ -107,8 +107,8 @@ for length in 300 1000; do
         "relative name with .. of ${#relative} characters, resolving to ${#full}"
     popd > /dev/null || exit 2
     reaches "$extended" "$extended" 0 $'33\n'"$found_640x480" "name already in extended-length form"
-    # The same forms written with forward slashes: recognised as such, and
-    # given to the system with backslashes, which the extended form needs.
+    # The same forms written with forward slashes are normalized, as any
+    # name but \\?\ is: the full path is already a device path, never UNC.
     reaches "//?/${full//\\//}" "$extended" 0 $'33\n'"$found_640x480" \
         "name in extended-length form with forward slashes, ${#extended} characters"
     reaches "//./${full//\\//}" "\\\\.\\$full" 0 $'33\n'"$found_640x480" \
@@ -117,6 +117,24 @@ for length in 300 1000; do
     unc="\\\\pngprobe-test-server\\share${full#Z:}"
     reaches "$unc" "\\\\?\\UNC${unc#\\}" 1 $'Cannot open file\n' "network path of ${#unc} characters"
 done
+# Every name but one that starts exactly \\?\ is normalized by Windows
+# ('/' made '\', '.' and '..' resolved, doubled separators and trailing dots
+# dropped), short or long; \??\ is the NT form, taken as it stands. Each
+# opens the sample, as a plain CreateFileW of it does.
+mkdir "$work/sub" "$dir/sub"
+for folder in "$work" "$dir"; do
+    win=$(winpath "$folder") size=short
+    [ "$folder" = "$work" ] || size="${#win} characters"
+    fwd=${win//\\//}
+    # FORM|NAME
+    for row in "//?/ with ..|//?/$fwd/sub/../minimal.png" "//?/ with .|//?/$fwd/./minimal.png" \
+        "//?/ with a doubled separator|//?/$fwd//minimal.png" \
+        "//?/ with a trailing dot|//?/$fwd/minimal.png." \
+        "\\??\\ (NT form)|\\??\\$win\\minimal.png" "mixed separators|$win/sub\\../minimal.png"; do
+        check "opens: ${row%%|*}, $size" 0 $'33\n'"$found_640x480" -- "${row#*|}"
+    done
+done
+
 # Shorter names, and devices, reach the system exactly as given.
 short=$(winpath "$work/minimal.png")
 reaches "$short" "$short" 0 $'33\n'"$found_640x480" "short full path, as given"

@@ -11,7 +11,12 @@
 // turns an empty argument vector into an empty argument zero).
 const char* executable_path(const char* argv0);
 
-// Opens the file that argv[index] names for reading in binary mode (no
+// The number of arguments the tool was started with, its own name included,
+// counted in the command line that read_input takes the name from: argc on
+// POSIX; on Windows the UTF-16 command line, whatever the narrow argv holds.
+int argument_count(int argc, char** argv);
+
+// Opens the file that argument `index` names for reading in binary mode (no
 // newline translation, no end-of-file character), sharing it with other
 // processes, reads at most `limit` bytes of it into `buffer` and closes it.
 // Returns 1 and stores the number of bytes read in *count; returns 0, with
@@ -20,15 +25,17 @@ const char* executable_path(const char* argv0);
 int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size_t* count);
 
 // Adds `text` to the run's output: UTF-8, with '\n' as the line end, which
-// becomes the platform's own. Nothing is written yet (but for a text too
-// long to gather, which goes out at once).
+// becomes the platform's own. Nothing is written yet. A text longer than
+// any the system can give (a path, an argument) is cut, and the output then
+// counts as not written.
 void print(const char* text);
 
 // Writes the run's output to standard output in one write, repeated only
 // for a short write or an interrupted call: runs in parallel into one pipe
 // keep their lines together. On Windows a console is written in UTF-16, so
-// every character shows whatever the console's code page; a file or a pipe
-// gets the UTF-8 bytes, with CR LF. Returns 1 where everything printed was
+// every character shows whatever the console's code page, in pieces of at
+// most 8192 units that every console takes; a file or a pipe gets the UTF-8
+// bytes, with CR LF. Returns 1 where everything printed was
 // written, 0 where some of it could not be (a full disk, a closed
 // descriptor, a console that refused it).
 int output_complete();

@@ -80,6 +80,11 @@ const char* executable_path(const char* argv0)
     return argv0 != nullptr ? argv0 : "pngprobe";
 }
 
+int argument_count(int argc, char** /*argv*/)
+{
+    return argc;
+}
+
 namespace {
 
 // The buffer's pages are first touched by the read, each with a page fault,

@@ -1,13 +1,14 @@
 // The operating system as Windows shows it.
 #include "os.h"
+#include "os_windows.h"
 
 #include <windows.h>
 
 #include <wchar.h>
 
-// The C runtime's own splitter of the UTF-16 command line (msvcrt.dll), the
-// one that made the narrow argv, and its wildcard setting (MinGW's default,
-// off).
+// The C runtime's own splitter of the UTF-16 command line (msvcrt.dll): the
+// same rules as __getmainargs, which made the narrow argv from the ANSI
+// command line, and its wildcard setting (MinGW's default, off).
 extern "C" {
 struct pngprobe_startupinfo {
     int newmode;  // cppcheck-suppress unusedStructMember ; read by the C runtime
@@ -50,35 +51,27 @@ bool starts_with(const wchar_t* name, const wchar_t* prefix)
     return wcsncmp(name, prefix, wcslen(prefix)) == 0;
 }
 
-bool is_separator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
+// The name to open `name` by, so that the file opened is the one that
+// Windows' own reading of the name gives (the documented path formats).
+// A name that starts exactly \\?\ (with backslashes), or the NT form \??\,
+// is passed on untouched, as the system passes it on. Every other name,
+// written with either separator (//?/C:/..., \\.\..., C:/dir/../file), is
+// normalized by the system: separators made '\', '.' and '..' resolved,
+// repeated separators and trailing dots and spaces dropped. Such a name is
+// used as given where its full path is shorter than MAX_PATH; a longer one
+// opens on every Windows only in extended-length form, which the system
+// does not normalize, so it is made from the full path that
+// GetFullPathNameW normalized: \\?\C:\dir\file, \\?\UNC\server\share\file
+// for \\server\share\file, and a full path already \\?\ or \\.\ as it is.
+// (The manifest's longPathAware lifts MAX_PATH only where the system-wide
+// LongPathsEnabled switch is on: Windows 10 1607 and later, off by default.)
+// Null where the name is too long even for the extended form.
+}  // namespace
 
-// The name to open `name` by. A name whose full path is MAX_PATH characters
-// or longer opens on every Windows only in its extended-length form, which
-// the system passes on without the MAX_PATH limit (and without resolving
-// '.', '..' or '/', so the full path is taken from GetFullPathNameW, which
-// does): \\?\C:\dir\file, and \\?\UNC\server\share\file for \\server\share\file.
-// The manifest's longPathAware does the same only where the system-wide
-// LongPathsEnabled switch is on (Windows 10 1607 and later, off by default).
-// A name already in that form (\\?\) or a device name (\\.\), written with
-// either separator (//?/C:/dir/file), is used with every '/' made '\', which
-// the extended form needs; any shorter name is used as given. Null where the
-// name is too long even for the extended form.
-const wchar_t* name_to_open(const wchar_t* name)
+const wchar_t* os_windows::name_to_open(const wchar_t* name)
 {
-    static wchar_t extended[kLongestName];
-    if (is_separator(name[0]) && is_separator(name[1]) && (name[2] == L'?' || name[2] == L'.') &&
-        is_separator(name[3])) {
-        const size_t length = wcslen(name);
-        if (length >= static_cast<size_t>(kLongestName)) {
-            return nullptr;
-        }
-        for (size_t i = 0; i <= length; ++i) {
-            extended[i] = name[i] == L'/' ? L'\\' : name[i];
-        }
-        return extended;
+    if (starts_with(name, L"\\\\?\\") || starts_with(name, L"\\??\\")) {
+        return name;
     }
     static wchar_t full[kLongestName];
     const DWORD length = GetFullPathNameW(name, kLongestName, full, nullptr);
@@ -88,9 +81,13 @@ const wchar_t* name_to_open(const wchar_t* name)
     if (length >= kLongestName) {
         return nullptr;  // the full path did not fit: `full` holds nothing
     }
+    if (starts_with(full, L"\\\\?\\") || starts_with(full, L"\\\\.\\")) {
+        return full;  // a device path (from //?/, \\.\ and the like), normalized
+    }
     const bool unc = starts_with(full, L"\\\\");
     const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
     const wchar_t* rest = unc ? full + 1 : full;  // \\server\share -> \\?\UNC\server\share
+    static wchar_t extended[kLongestName];
     if (wcslen(prefix) + wcslen(rest) >= static_cast<size_t>(kLongestName)) {
         return nullptr;
     }
@@ -98,6 +95,8 @@ const wchar_t* name_to_open(const wchar_t* name)
     wcscat(extended, rest);
     return extended;
 }
+
+namespace {
 
 // A 32-bit program on 64-bit Windows has C:\Windows\System32 redirected to
 // C:\Windows\SysWOW64, so it would read another file than the one the user
@@ -138,30 +137,55 @@ HANDLE open_shared(const wchar_t* name)
     return file;
 }
 
+// The arguments as the C runtime splits the UTF-16 command line, which
+// holds every name as the user gave it; a count below zero until it is
+// split, and no vector where it cannot be.
+int wide_count = -1;
+wchar_t** wide_vector = nullptr;
+
+wchar_t** wide_arguments()
+{
+    if (wide_count < 0) {
+        wchar_t** env = nullptr;
+        pngprobe_startupinfo info{0};
+        wide_count = 0;
+        if (__wgetmainargs(&wide_count, &wide_vector, &env, _dowildcard, &info) < 0) {
+            wide_vector = nullptr;
+        }
+    }
+    return wide_vector;
+}
+
 // The narrow argv holds the command line in the ANSI code page: where the
 // manifest's UTF-8 code page is not honoured (before Windows 10 1903), a
-// name outside that code page arrives with '?' in it. The UTF-16 command
-// line holds every name as the user gave it, so the file is opened by that.
+// name outside that code page arrives with '?' in it. So the file is opened
+// by its name in the UTF-16 command line; the narrow one only where that
+// could not be split.
 HANDLE open_input(char** argv, int index)
 {
-    int argc = 0;
-    wchar_t** wide_argv = nullptr;
-    wchar_t** wide_env = nullptr;
-    pngprobe_startupinfo info{0};
     const wchar_t* given = nullptr;
     static wchar_t narrow_given[kLongestName];
-    if (__wgetmainargs(&argc, &wide_argv, &wide_env, _dowildcard, &info) >= 0 &&
-        wide_argv != nullptr && index < argc) {
-        given = wide_argv[index];
+    if (wide_arguments() != nullptr && index < wide_count) {
+        given = wide_vector[index];
     } else if (MultiByteToWideChar(CP_ACP, 0, argv[index], -1, narrow_given,
                                    static_cast<int>(kLongestName)) > 0) {
         given = narrow_given;
     }
-    const wchar_t* name = given != nullptr ? name_to_open(given) : nullptr;
+    const wchar_t* name = given != nullptr ? os_windows::name_to_open(given) : nullptr;
     return name != nullptr ? open_shared(name) : INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
+
+// Counted in the UTF-16 command line, where the name is taken from. The
+// narrow argv is split from the ANSI command line, in which Windows' best-fit
+// mapping turns characters outside the code page into ASCII look-alikes:
+// U+FF02 FULLWIDTH QUOTATION MARK becomes '"', so "x＂ y.png" would count
+// as two arguments there.
+int argument_count(int argc, char** /*argv*/)
+{
+    return wide_arguments() != nullptr ? wide_count : argc;
+}
 
 // The file is read with the system's own calls, as on POSIX: one open, one
 // ReadFile straight into the buffer for a file on disk (as far as its size,
@@ -193,11 +217,23 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
     return 1;
 }
 
+// A console before Windows 8 fails one write near 64 KB
+// (ERROR_NOT_ENOUGH_MEMORY), so it is written in pieces, as Rust's standard
+// library and libuv write it.
+DWORD os_windows::console_piece(const wchar_t* text, DWORD left)
+{
+    if (left <= kConsolePiece) {
+        return left;
+    }
+    return IS_HIGH_SURROGATE(text[kConsolePiece - 1]) ? kConsolePiece - 1 : kConsolePiece;
+}
+
 namespace {
 
 // The run's whole output in UTF-8, each line already ending in CR LF,
-// written at the end in one call: runs in parallel into one pipe keep their
-// lines together. The longest text is the usage line of the longest path.
+// written at the end: to a file or a pipe in one call, so runs in parallel
+// into one pipe keep their lines together; to a console in pieces. The
+// longest text is the usage line of the longest path.
 constexpr size_t kOutputSize = kLongestUtf8 + 256;
 char output[kOutputSize];
 size_t output_used = 0;
@@ -222,7 +258,9 @@ void write_console(HANDLE console)
     auto left = static_cast<DWORD>(units);
     while (left > 0) {
         DWORD written = 0;
-        if (WriteConsoleW(console, next, left, &written, nullptr) == 0 || written == 0) {
+        if (WriteConsoleW(console, next, os_windows::console_piece(next, left), &written,
+                          nullptr) == 0 ||
+            written == 0) {
             output_failed = true;
             return;
         }
