@@ -21,15 +21,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 echo "== artifacts"
 (cd "$dist" && sha256sum -c SHA256SUMS)
-# Debian architecture:processor name in the tarball:qemu for the e2e suite
-# (empty: natively).
-targets=(amd64:x86_64: i386:i686:qemu-i386-static arm64:aarch64:qemu-aarch64-static
-         armhf:armhf:qemu-arm-static)
+# The shipped Linux executables, as CMakePresets.json lists them:
+# preset:Debian architecture:processor name in the tarball:qemu for the e2e
+# suite (empty: natively).
+mapfile -t targets < <(python3 cmake/presets.py shipped)
+[ ${#targets[@]} -gt 0 ] || fail "CMakePresets.json ships nothing"
 # SHA256SUMS lists exactly these, whatever else the folder holds.
 release=("pngprobe-dev_${version}_amd64.deb" "pngprobe-$version-windows-x86.zip"
          "pngprobe-$version.tar.gz" "pngprobe_${version}_toolchain.buildinfo")
 for t in "${targets[@]}"; do
-    IFS=: read -r arch cpu qemu <<< "$t"
+    IFS=: read -r _ arch cpu _ <<< "$t"
     release+=("pngprobe_${version}_$arch.deb" "pngprobe-$version-linux-$cpu.tar.gz")
 done
 listed=$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort)
@@ -39,7 +40,7 @@ echo "SHA256SUMS lists exactly the ${#release[@]} artifacts"
 
 # The toolchain record names every build's compiler and linker by package.
 buildinfo=$dist/pngprobe_${version}_toolchain.buildinfo
-for preset in linux-musl linux-musl-x86 linux-musl-arm64 linux-musl-armhf release windows-x86; do
+for preset in "${targets[@]%%:*}" release windows-x86; do
     [ "$(grep -c "^ $preset: .*(= .*)\$" "$buildinfo")" -eq 2 ] \
         || fail "the toolchain record lacks $preset's compiler or linker: $(cat "$buildinfo")"
 done
@@ -65,7 +66,7 @@ docs=(usr/share/doc/pngprobe/README.md usr/share/doc/pngprobe/copyright
       usr/share/doc/pngprobe/changelog.gz usr/share/doc/pngprobe/examples/sample.png
       usr/share/man/man1/pngprobe.1.gz usr/share/lintian/overrides/pngprobe)
 for target in "${targets[@]}"; do
-    arch=${target%%:*}
+    IFS=: read -r _ arch _ _ <<< "$target"
     deb=$dist/pngprobe_${version}_$arch.deb
     has "$deb" usr/bin/pngprobe "${docs[@]}"
     dpkg-deb -c "$deb" | grep -q include/ && fail "$deb holds development files"
@@ -89,7 +90,7 @@ unpacked=build/package-check
 rm -rf "$unpacked" && mkdir -p "$unpacked/zip"
 c++ -O2 -o "$unpacked/run_without_argv" tests/run_without_argv.cpp
 for target in "${targets[@]}"; do
-    IFS=: read -r arch cpu qemu <<< "$target"
+    IFS=: read -r _ arch cpu qemu <<< "$target"
     mkdir -p "$unpacked/$arch"
     dpkg-deb -x "$dist/pngprobe_${version}_$arch.deb" "$unpacked/$arch"
     tar -xzf "$dist/pngprobe-$version-linux-$cpu.tar.gz" -C "$unpacked/$arch"

@@ -124,10 +124,11 @@ deb() {
     dpkg-deb --root-owner-group -Zxz --build "$tree" "$artifact" > /dev/null
 }
 
-# Every Linux executable shipped: static-pie against musl. PRESET:DEBIAN
-# ARCHITECTURE:PROCESSOR NAME for the tarball.
-linux_targets=(linux-musl:amd64:x86_64 linux-musl-x86:i386:i686
-    linux-musl-arm64:arm64:aarch64 linux-musl-armhf:armhf:armhf)
+# Every Linux executable shipped: static-pie against musl, as
+# CMakePresets.json lists them: PRESET:DEBIAN ARCHITECTURE:PROCESSOR NAME
+# for the tarball:QEMU.
+mapfile -t linux_targets < <(python3 cmake/presets.py shipped)
+[ ${#linux_targets[@]} -gt 0 ] || { echo "release.sh: CMakePresets.json ships nothing"; exit 1; }
 for target in "${linux_targets[@]}"; do
     build "${target%%:*}"
 done
@@ -146,7 +147,7 @@ long_description=$(awk 'NR > 2 && /^$/ { exit } NR > 2' README.md | tr -d '`' | 
 
 # The tool for each architecture; man page compressed as Debian wants.
 for target in "${linux_targets[@]}"; do
-    IFS=: read -r preset arch cpu <<< "$target"
+    IFS=: read -r preset arch cpu _ <<< "$target"
     tree=$work/deb-$arch
     stage "$preset" runtime "$tree"
     gzip -9n "$tree/usr/share/man/man1/pngprobe.1"
@@ -194,7 +195,7 @@ archive() {
 
 # The portable Linux archives: the same executables as the .debs.
 for target in "${linux_targets[@]}"; do
-    IFS=: read -r preset arch cpu <<< "$target"
+    IFS=: read -r preset arch cpu _ <<< "$target"
     portable=pngprobe-$version-linux-$cpu
     mkdir -p "$work/portable-$cpu/$portable/examples"
     cp "$work/deb-$arch/usr/bin/pngprobe" "$work/$preset/pngprobe.1" README.md LICENSE \
