@@ -155,8 +155,11 @@ if [ "$pe_machine" != 014c ]; then
 elif [ ${#emulator[@]} -eq 0 ] || ! [ -x "$wine64" ]; then
     skip "System32 as named, not SysWOW64" "no 64-bit Wine here for a 64-bit prefix"
 else
-    prefix=$work/prefix64
-    if ! WINEPREFIX=$prefix WINEARCH=win64 timeout 300 "$wine64" wineboot --init < /dev/null > "$work/wineboot64.log" 2>&1; then
+    # One 64-bit prefix for the preset's whole run, beside its own prefix:
+    # made by the first suite that needs it (13 s), used again by the next.
+    prefix=${WINEPREFIX:-$work/prefix}64
+    if ! WINEPREFIX=$prefix WINEARCH=win64 timeout 300 flock "$prefix.lock" "$wine64" wineboot --init \
+        < /dev/null > "$work/wineboot64.log" 2>&1; then
         skip "System32 as named, not SysWOW64" "a 64-bit Wine prefix cannot be made here: $(tail -n 1 "$work/wineboot64.log")"
     else
         windows=$prefix/drive_c/windows
