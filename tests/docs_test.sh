@@ -5,11 +5,9 @@
 #    folder with the built tool on PATH, and its real output must equal the
 #    output shown;
 #  - the manual's directory loop is run on the files its text describes;
-#  - every output format (one table below) must stand as a line of the
+#  - every output format (tests/expected_output.sh) must stand as a line of the
 #    rendered manual page and in the README, and, with its placeholders
 #    filled in, be a line the tool really prints;
-#  - the presets table, wherever it stands, lists every configure preset of
-#    CMakePresets.json that is not hidden, and no other;
 #  - the version (project(VERSION) in CMakeLists.txt) is the top released
 #    entry of CHANGELOG.md and of the Debian changelog, and every versioned name in
 #    README.md and CONTRIBUTING.md (the release's artifacts, the library's
@@ -106,45 +104,29 @@ else
     fail "manual: the directory loop" "shown:" "$shown" "printed:" "$got"
 fi
 
-# Every output format, in the words both documents use: FORMAT|ARGUMENTS
-# (the run whose output must hold the line, with the placeholders W H D C
-# and path filled in from the 640x480 file min.png and the tool's path).
-formats=(
-    "width: W px, height: H px|min.png"
-    "bit_depth: D, color_type: C|min.png"
-    "invalid png|notes.txt"
-    "Cannot open file|missing.png"
-    "Usage: path <png file>|"
-)
-for entry in "${formats[@]}"; do
-    format=${entry%%|*} args=${entry#*|}
+# Every output format (tests/expected_output.sh), with the run whose output
+# must hold it: its placeholders filled in from the 640x480 file min.png
+# and the tool's path.
+# shellcheck source=tests/expected_output.sh
+source "$(dirname "$0")/expected_output.sh"
+for i in "${!formats[@]}"; do
+    format=${formats[i]}
+    case $i in
+        0) args=() line=$(usage "$tool") ;;
+        1) args=(missing.png) line=${cannot_open%$'\n'} ;;
+        2 | 3) args=(min.png) line=$(found 640 480 8 2 | sed -n "$((i - 1))p") ;;
+        *) args=(notes.txt) line=${invalid%$'\n'} ;;
+    esac
     sed 's/^ *//; s/ *$//' "$work/man.txt" | grep -qxF -- "$format" \
         || fail "manual: no line reads '$format'" "$(grep -F -- "${format%% *}" "$work/man.txt")"
     grep -qF -- "\`$format\`" "$source/README.md" || fail "README: no \`$format\`"
-    line=$(sed -e 's/\bW\b/640/; s/\bH\b/480/; s/\bD\b/8/; s/\bC\b/2/' <<< "$format")
-    line=${line/path/"$tool"}  # quoted: the path may hold '&' or '\'
-    # shellcheck disable=SC2086  # no argument, or one
-    (cd "$work/files" && "$tool" $args) > "$work/out"
+    (cd "$work/files" && "$tool" "${args[@]}") > "$work/out"
     if grep -qxF -- "$line" "$work/out"; then
         passed=$((passed + 1))
     else
         fail "format '$format' is not what the tool prints" "expected: $line" "printed:" "$(cat "$work/out")"
     fi
 done
-
-# The presets table: the rows "| `name` | ..." under a "| preset |" header,
-# in whichever document holds it.
-presets=$(python3 -c 'import json, sys
-for p in json.load(open(sys.argv[1]))["configurePresets"]:
-    if not p.get("hidden"): print(p["name"])' "$source/CMakePresets.json" | sort)
-rows=$(cat "$source/README.md" "$source/CONTRIBUTING.md" |
-    awk '/^\| preset \|/ { on = 1; next } on && !/^\|/ { on = 0 }
-         on { if (match($0, /^\| `[^`]*`/)) print substr($0, 4, RLENGTH - 4) }' | sort)
-if [ -n "$presets" ] && [ "$presets" = "$rows" ]; then
-    passed=$((passed + 1))
-else
-    fail "the presets table and CMakePresets.json differ" "$(diff <(echo "$presets") <(echo "$rows"))"
-fi
 
 # Every PNGPROBE_ cache variable of the CMake files has a row in
 # CONTRIBUTING's options table, and the table names no other.

@@ -52,13 +52,13 @@ if [ "$platform" = windows ]; then
 else
     tool_path=$tool
 fi
-usage="Usage: $tool_path <png file>"$'\n'
+usage=$(usage "$tool_path")$'\n'
 # usage_shown NAME: the usage line when argument zero is NAME and the tool
 # cannot find itself there: a build without /proc shows NAME as given, one
 # with /proc still shows its absolute path.
 usage_shown() {
     if [ "$platform" = posix-no-proc ]; then
-        printf 'Usage: %s <png file>\n' "$1"
+        usage "$1"
     else
         printf '%s' "$usage"
     fi
@@ -112,11 +112,11 @@ elif [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     skip "empty argument vector" "no --no-argv-runner helper given"
 fi
 
-check "missing file" 1 $'Cannot open file\n' -- "$work/no such file.png"
-check "missing directory on the path" 1 $'Cannot open file\n' -- "$work/nope/minimal.png"
-check "empty name" 1 $'Cannot open file\n' -- ""
+check "missing file" 1 "$cannot_open" -- "$work/no such file.png"
+check "missing directory on the path" 1 "$cannot_open" -- "$work/nope/minimal.png"
+check "empty name" 1 "$cannot_open" -- ""
 mkdir "$work/dir.png"
-check "directory" 1 $'Cannot open file\n' -- "$work/dir.png"
+check "directory" 1 "$cannot_open" -- "$work/dir.png"
 # Permissions bind every user but root, so root runs these two cases as the
 # unprivileged user nobody, from a folder nobody can reach; the readable
 # file shows that nobody can run the tool there at all.
@@ -148,30 +148,30 @@ if [ "$platform" != windows ]; then
         run_as_user "$work/perm/readable.png"
         report "readable file${as_user[*]:+, as nobody}" $? 0 $'33\n'"$found_640x480"
         run_as_user "$work/perm/locked.png"
-        report "no read permission${as_user[*]:+, as nobody}" $? 1 $'Cannot open file\n'
+        report "no read permission${as_user[*]:+, as nobody}" $? 1 "$cannot_open"
     else
         skip "no read permission" "running as root, with neither setpriv nor runuser to run as another user"
     fi
 fi
 
 : > "$work/empty"
-check "empty file" 0 $'0\ninvalid png\n' -- "$work/empty"
+check "empty file" 0 $'0\n'"$invalid" -- "$work/empty"
 bytes "$sig" > "$work/sig"
-check "signature only" 0 $'8\ninvalid png\n' -- "$work/sig"
+check "signature only" 0 $'8\n'"$invalid" -- "$work/sig"
 check "signature and whole IHDR" 0 $'33\n'"$found_640x480" -- "$work/minimal.png"
 for size in 9 12 20 28 32; do
     head -c "$size" "$work/minimal.png" > "$work/cut"
-    check "IHDR cut to $size bytes" 0 "$size"$'\ninvalid png\n' -- "$work/cut"
+    check "IHDR cut to $size bytes" 0 "$size"$'\n'"$invalid" -- "$work/cut"
 done
 bytes '\x89PNG\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x02\x80\x00\x00\x01\xe0\x08\x02\x00\x00\x00\xba\xb3\x4b\xb3' > "$work/lf.png"
-check "signature with CR LF turned into LF" 0 $'32\ninvalid png\n' -- "$work/lf.png"
+check "signature with CR LF turned into LF" 0 $'32\n'"$invalid" -- "$work/lf.png"
 bytes "$sig"'\x00\x00\x00\x04gAMA\x00\x00\xb1\x8f\x00\x00\x00\x00'"$ihdr_640x480" > "$work/later.png"
 check "IHDR after another chunk" 0 $'49\n'"$found_640x480" -- "$work/later.png"
 bytes "$sig"'\x00\x00\x00\x0dIHDR\xff\xff\xff\xff\x80\x00\x00\x00\xff\xff\x00\x00\x00\x00\x00\x00\x00' > "$work/extreme.png"
-check "extreme values printed unsigned" 0 $'33\nwidth: 4294967295 px, height: 2147483648 px\nbit_depth: 255, color_type: 255\n' -- "$work/extreme.png"
+check "extreme values printed unsigned" 0 $'33\n'"$(found 4294967295 2147483648 255 255)"$'\n' -- "$work/extreme.png"
 for length in '\xff\xff\xff\xff' '\xff\xff\xff\xf4' '\xff\xff\xff\xf8' '\xff\xff\xff\xf0'; do
     bytes "$sig$length"'tEXt\x00\x00\x00\x00'"$ihdr_640x480" > "$work/wrap.png"
-    check "chunk length $length ends the scan" 0 $'45\ninvalid png\n' -- "$work/wrap.png"
+    check "chunk length $length ends the scan" 0 $'45\n'"$invalid" -- "$work/wrap.png"
 done
 
 # A file longer than the read limit: only the first million bytes are read.
@@ -182,7 +182,7 @@ check "file of exactly 1000000 bytes" 0 $'1000000\n'"$found_640x480" -- "$work/e
 
 # Text is read in binary mode: CR LF pairs and a ^Z are counted, not translated.
 bytes 'first line\r\nsecond line\r\n\x1aafter the end-of-file marker\n' > "$work/notes.txt"
-check "text file" 0 $'55\ninvalid png\n' -- "$work/notes.txt"
+check "text file" 0 $'55\n'"$invalid" -- "$work/notes.txt"
 
 # Names in any script, also outside the Basic Multilingual Plane (UTF-16
 # surrogate pairs on Windows) and outside any ANSI code page.
@@ -226,7 +226,7 @@ if [ ${#emulator[@]} -gt 0 ] && [[ $(basename "${emulator[0]}") == qemu-* ]] &&
     report "open with large-file support (qemu -strace)" "$rc" 0 $'33\n'"$found_640x480"
 fi
 
-sample_found="$(wc -c < "$sample")"$'\nwidth: 64 px, height: 48 px\nbit_depth: 8, color_type: 2\n'
+sample_found="$(wc -c < "$sample")"$'\n'"$(found 64 48 8 2)"$'\n'
 check "shipped sample" 0 "$sample_found" -- "$sample"
 
 # What only a real file system shows: a FIFO is read until its writer closes
@@ -239,12 +239,12 @@ if [ "$platform" != windows ]; then
     timeout "$helper_limit" bash -c 'printf "$1" > "$2"' - "$sig$ihdr_640x480" "$work/fifo" &
     check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
     wait
-    check "/dev/null" 0 $'0\ninvalid png\n' -- /dev/null
-    check "/dev/zero" 0 $'1000000\ninvalid png\n' -- /dev/zero
+    check "/dev/null" 0 $'0\n'"$invalid" -- /dev/null
+    check "/dev/zero" 0 $'1000000\n'"$invalid" -- /dev/zero
     # A file that opens but cannot be read: the read error ends the read
     # with nothing received (Linux: address 0 of the tool's own memory).
     if [ ${#emulator[@]} -eq 0 ] && [ -r /proc/self/mem ]; then
-        check "read error" 0 $'0\ninvalid png\n' -- /proc/self/mem
+        check "read error" 0 $'0\n'"$invalid" -- /proc/self/mem
     fi
     long=$work
     while [ ${#long} -lt 3000 ]; do
@@ -253,7 +253,7 @@ if [ "$platform" != windows ]; then
     done
     cp "$work/minimal.png" "$long/minimal.png"
     check "path of ${#long} bytes" 0 $'33\n'"$found_640x480" -- "$long/minimal.png"
-    check "path longer than the system allows" 1 $'Cannot open file\n' -- "$(printf '%s' "$long$long")/minimal.png"
+    check "path longer than the system allows" 1 "$cannot_open" -- "$(printf '%s' "$long$long")/minimal.png"
 fi
 
 # On Linux the tool asks the kernel up front for the buffer's pages that the
@@ -315,8 +315,8 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$(uname -s)" = Linux ] && [ "$platform" != wi
     pages_case "$work/minimal.png" $'33\n'"$found_640x480"
     pages_case "$sample" "$sample_found"
     pages_case "$work/large.png" $'1000000\n'"$found_640x480"
-    pages_case /dev/zero $'1000000\ninvalid png\n'
-    pages_case "$work/empty" $'0\ninvalid png\n'
+    pages_case /dev/zero $'1000000\n'"$invalid"
+    pages_case "$work/empty" $'0\n'"$invalid"
     # A writer that writes in two parts: the read goes on after the first.
     mkfifo "$work/fifo2"
     # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments

@@ -8,6 +8,8 @@
 #   eol        lf, or crlf where standard output writes CR LF (Windows)
 # and calls e2e_summary at its end.
 
+# shellcheck source=tests/expected_output.sh
+source "$(dirname "${BASH_SOURCE[0]}")/expected_output.sh"
 tool=$(realpath "$tool")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -65,18 +67,27 @@ check() {
 }
 
 # report NAME RC STATUS TEXT: compares what the last run left in out and err.
+# A failure names the case and the line of the suite that states what it
+# expects, then only what differs: the status, the output (a diff, each line
+# shown with its end: \r for CR, $ for LF) or what went to standard error.
 report() {
-    local name=$1 rc=$2 status=$3 text=$4
+    local name=$1 rc=$2 status=$3 text=$4 i=1
     expected "$text" > "$work/want"
     if [ "$rc" -eq "$status" ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
         passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name (status $rc, want $status)"
-        echo "  stdout:"; od -c "$work/out" | sed 's/^/    /'
-        echo "  wanted:"; od -c "$work/want" | sed 's/^/    /'
-        [ -s "$work/err" ] && { echo "  stderr:"; sed 's/^/    /' "$work/err"; }
+        return
     fi
+    failed=$((failed + 1))
+    while [ "${BASH_SOURCE[i]}" = "${BASH_SOURCE[0]}" ]; do i=$((i + 1)); done
+    echo "FAIL: $name ($(basename "${BASH_SOURCE[i]}"):${BASH_LINENO[i - 1]})"
+    [ "$rc" -eq "$status" ] || echo "  exit status $rc, expected $status"
+    if ! cmp -s "$work/out" "$work/want"; then
+        echo "  standard output differs (-expected +printed):"
+        diff -u --label expected --label printed <(sed -n l "$work/want") <(sed -n l "$work/out") |
+            tail -n +3 | sed 's/^/    /'
+    fi
+    [ -s "$work/err" ] && { echo "  standard error:"; sed 's/^/    /' "$work/err"; }
+    return 0
 }
 
 # skip NAME WHY: a case this machine cannot run; counted, never passed.
@@ -98,5 +109,5 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 bytes() { printf "$@"; }
 sig='\x89PNG\r\n\x1a\n'
 ihdr_640x480='\x00\x00\x00\x0dIHDR\x00\x00\x02\x80\x00\x00\x01\xe0\x08\x02\x00\x00\x00\xba\xb3\x4b\xb3'
-found_640x480=$'width: 640 px, height: 480 px\nbit_depth: 8, color_type: 2\n'
+found_640x480=$(found 640 480 8 2)$'\n'
 bytes "$sig$ihdr_640x480" > "$work/minimal.png"

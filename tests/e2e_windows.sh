@@ -40,12 +40,12 @@ hold() {
 }
 cp "$work/minimal.png" "$work/held.png"
 hold exclusive "$work/held.png"
-report "file held open by another process that shares nothing" $? 1 $'Cannot open file\n'
+report "file held open by another process that shares nothing" $? 1 "$cannot_open"
 hold shared "$work/held.png"
 report "file held open for writing by another process that shares it" $? 0 $'33\n'"$found_640x480"
 hold delete "$work/held.png"
 report "file held open with DELETE access by another process that shares everything" $? 0 $'33\n'"$found_640x480"
-check "NUL device" 0 $'0\ninvalid png\n' -- NUL
+check "NUL device" 0 $'0\n'"$invalid" -- NUL
 
 # What the tool asks of the system for a file, read from Wine's relay trace
 # of its thread: one CreateFileW of the name, for reading (80000000),
@@ -115,7 +115,7 @@ for length in 300 1000; do
         "name in device form with forward slashes, ${#extended} characters"
     # A network path, made \\?\UNC\server\share\...; no such server answers here.
     unc="\\\\pngprobe-test-server\\share${full#Z:}"
-    reaches "$unc" "\\\\?\\UNC${unc#\\}" 1 $'Cannot open file\n' "network path of ${#unc} characters"
+    reaches "$unc" "\\\\?\\UNC${unc#\\}" 1 "$cannot_open" "network path of ${#unc} characters"
 done
 # Every name but one that starts exactly \\?\ is normalized by Windows
 # ('/' made '\', '.' and '..' resolved, doubled separators and trailing dots
@@ -141,7 +141,7 @@ reaches "$short" "$short" 0 $'33\n'"$found_640x480" "short full path, as given"
 pushd "$work" > /dev/null || exit 2
 reaches minimal.png minimal.png 0 $'33\n'"$found_640x480" "short relative name, as given"
 popd > /dev/null || exit 2
-reaches NUL NUL 0 $'0\ninvalid png\n' "NUL device, as given"
+reaches NUL NUL 0 $'0\n'"$invalid" "NUL device, as given"
 
 # On 64-bit Windows a 32-bit program's C:\Windows\System32 is redirected to
 # C:\Windows\SysWOW64; the tool turns that off for its open, so it reads the
@@ -174,7 +174,7 @@ else
             read -r width height depth colour <<< "$values"
             WINEPREFIX=$prefix WINEARCH=win64 run "$tool" "C:\\Windows\\$file" > "$work/out" 2> "$work/err"
             report "$name, in a 64-bit prefix" $? 0 \
-                "33"$'\n'"width: $width px, height: $height px"$'\n'"bit_depth: $depth, color_type: $colour"$'\n'
+                "33"$'\n'"$(found "$width" "$height" "$depth" "$colour")"$'\n'
         done
     fi
     WINEPREFIX=$prefix WINEARCH=win64 timeout 60 /usr/lib/wine/wineserver -k 2> /dev/null
@@ -221,12 +221,12 @@ if have tmux; then
     sed 's/[[:space:]]*$//' "$work/screen" | grep -v '^\[exit ' | grep -v '^$' > "$work/out"
     : > "$work/err"
     eol=lf report "usage line on a console, in a folder of Latin, Cyrillic and CJK letters" "${rc:-125}" 1 \
-        "Usage: $(winpath "$console_dir")\\pngprobe.exe <png file>"$'\n'
+        "$(usage "$(winpath "$console_dir")\\pngprobe.exe")"$'\n'
 else
     skip "usage line on a console" "no tmux here"
 fi
 (cd "${console_dir}_😀" && run ./pngprobe.exe > "$work/out" 2> "$work/err")
 report "usage line into a file, in a folder with an emoji in its name" $? 1 \
-    "Usage: $(winpath "${console_dir}_😀")\\pngprobe.exe <png file>"$'\n'
+    "$(usage "$(winpath "${console_dir}_😀")\\pngprobe.exe")"$'\n'
 
 e2e_summary
