@@ -67,19 +67,19 @@ check() {
 }
 
 # report NAME RC STATUS TEXT: compares what the last run left in out and err.
-# A failure names the case and the line of the suite that states what it
-# expects, then only what differs: the status, the output (a diff, each line
+# A failure names the case and the line of the suite that runs it with what
+# it expects, then only what differs: the status, the output (a diff, each line
 # shown with its end: \r for CR, $ for LF) or what went to standard error.
 report() {
-    local name=$1 rc=$2 status=$3 text=$4 i=1
+    local name=$1 rc=$2 status=$3 text=$4 n=${#FUNCNAME[@]}
     expected "$text" > "$work/want"
     if [ "$rc" -eq "$status" ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
         passed=$((passed + 1))
         return
     fi
     failed=$((failed + 1))
-    while [ "${BASH_SOURCE[i]}" = "${BASH_SOURCE[0]}" ]; do i=$((i + 1)); done
-    echo "FAIL: $name ($(basename "${BASH_SOURCE[i]}"):${BASH_LINENO[i - 1]})"
+    # The suite's own line that ran the case, from its top level.
+    echo "FAIL: $name ($(basename "${BASH_SOURCE[n - 1]}"):${BASH_LINENO[n - 2]})"
     [ "$rc" -eq "$status" ] || echo "  exit status $rc, expected $status"
     if ! cmp -s "$work/out" "$work/want"; then
         echo "  standard output differs (-expected +printed):"

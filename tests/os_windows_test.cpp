@@ -69,30 +69,6 @@ TEST(NameToOpen, FromMaxPathOnTheExtendedForm)
     }
 }
 
-TEST(NameToOpen, LongNamesByForm)
-{
-    const std::wstring tail = full_path(400).substr(3);  // no drive
-    struct Case {
-        std::wstring name;
-        std::wstring want;
-    };
-    const Case cases[] = {
-        // Used as given: the system takes them verbatim.
-        {L"\\\\?\\C:\\" + tail, L"\\\\?\\C:\\" + tail},
-        {L"\\??\\C:\\" + tail, L"\\??\\C:\\" + tail},
-        // Normalized by GetFullPathNameW, already a device path: never UNC.
-        {L"//?/C:/x/../" + tail, L"\\\\?\\C:\\" + tail},
-        {L"\\\\.\\C:\\x\\.\\" + tail, L"\\\\.\\C:\\x\\" + tail},
-        // A network path.
-        {L"\\\\server\\share\\" + tail, L"\\\\?\\UNC\\server\\share\\" + tail},
-    };
-    for (const Case& c : cases) {
-        const wchar_t* got = os_windows::name_to_open(c.name.c_str());
-        ASSERT_NE(got, nullptr);
-        EXPECT_EQ(std::wstring(got), c.want);
-    }
-}
-
 TEST(ArgumentCount, FromTheUtf16CommandLine)
 {
     // shell32's own split of the UTF-16 command line, as the oracle.
