@@ -95,6 +95,7 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
         rm -f "$work/trace"
         report "usage when started by the unfindable name ${name:0:40}" $rc 1 "$want"
     done
+    have strace || skip "usage lines in one write each" "no strace here"
     # PATH searched as the shell does: entries without the program, or with
     # a file of its name that cannot be run, are passed over, and an empty
     # entry is the working directory.
