@@ -33,7 +33,7 @@ int finish(int status)
 
 int main(int argc, char** argv)
 {
-    if (argument_count(argc, argv) != 2) {
+    if (argument_count(argc) != 2) {
         print("Usage: ");
         print(executable_path(argc > 0 ? argv[0] : nullptr));
         print(" <png file>\n");

@@ -80,8 +80,8 @@ TEST(ArgumentCount, FromTheUtf16CommandLine)
     (void)LocalFree(words);
     // However many the narrow argv holds (an ANSI command line split at the
     // mapped quote holds one more), the count is the UTF-16 one.
-    EXPECT_EQ(argument_count(__argc + 1, __argv), count);
-    EXPECT_EQ(argument_count(__argc, __argv), count);
+    EXPECT_EQ(argument_count(__argc + 1), count);
+    EXPECT_EQ(argument_count(__argc), count);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ const char* executable_path(const char* argv0);
 // The number of arguments the tool was started with, its own name included,
 // counted in the command line that read_input takes the name from: argc on
 // POSIX; on Windows the UTF-16 command line, whatever the narrow argv holds.
-int argument_count(int argc, char** argv);
+int argument_count(int argc);
 
 // Opens the file that argument `index` names for reading in binary mode (no
 // newline translation, no end-of-file character), sharing it with other

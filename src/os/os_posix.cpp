@@ -80,7 +80,7 @@ const char* executable_path(const char* argv0)
     return argv0 != nullptr ? argv0 : "pngprobe";
 }
 
-int argument_count(int argc, char** /*argv*/)
+int argument_count(int argc)
 {
     return argc;
 }

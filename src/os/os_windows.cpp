@@ -51,6 +51,8 @@ bool starts_with(const wchar_t* name, const wchar_t* prefix)
     return wcsncmp(name, prefix, wcslen(prefix)) == 0;
 }
 
+}  // namespace
+
 // The name to open `name` by, so that the file opened is the one that
 // Windows' own reading of the name gives (the documented path formats).
 // A name that starts exactly \\?\ (with backslashes), or the NT form \??\,
@@ -66,8 +68,6 @@ bool starts_with(const wchar_t* name, const wchar_t* prefix)
 // (The manifest's longPathAware lifts MAX_PATH only where the system-wide
 // LongPathsEnabled switch is on: Windows 10 1607 and later, off by default.)
 // Null where the name is too long even for the extended form.
-}  // namespace
-
 const wchar_t* os_windows::name_to_open(const wchar_t* name)
 {
     if (starts_with(name, L"\\\\?\\") || starts_with(name, L"\\??\\")) {
@@ -182,7 +182,7 @@ HANDLE open_input(char** argv, int index)
 // mapping turns characters outside the code page into ASCII look-alikes:
 // U+FF02 FULLWIDTH QUOTATION MARK becomes '"', so "x＂ y.png" would count
 // as two arguments there.
-int argument_count(int argc, char** /*argv*/)
+int argument_count(int argc)
 {
     return wide_arguments() != nullptr ? wide_count : argc;
 }
