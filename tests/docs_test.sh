@@ -112,7 +112,7 @@ source "$(dirname "$0")/expected_output.sh"
 for i in "${!formats[@]}"; do
     format=${formats[i]}
     case $i in
-        0) args=() line=$(usage "$tool") ;;
+        0) args=() line=$(usage_line "$tool") ;;
         1) args=(missing.png) line=${cannot_open%$'\n'} ;;
         2 | 3) args=(min.png) line=$(found 640 480 8 2 | sed -n "$((i - 1))p") ;;
         *) args=(notes.txt) line=${invalid%$'\n'} ;;

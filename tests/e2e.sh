@@ -52,13 +52,13 @@ if [ "$platform" = windows ]; then
 else
     tool_path=$tool
 fi
-usage=$(usage "$tool_path")$'\n'
+usage=$(usage_line "$tool_path")$'\n'
 # usage_shown NAME: the usage line when argument zero is NAME and the tool
 # cannot find itself there: a build without /proc shows NAME as given, one
 # with /proc still shows its absolute path.
 usage_shown() {
     if [ "$platform" = posix-no-proc ]; then
-        usage "$1"
+        usage_line "$1"
     else
         printf '%s' "$usage"
     fi
@@ -82,10 +82,10 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     # One name is longer than any path, and its usage line longer than
     # PIPE_BUF: it must still arrive whole, in one write (strace shows it).
     long_name=$(printf 'n%.0s' {1..6000})
+    trace=()
+    have strace && trace=(strace -e trace=write -o "$work/trace")
     for name in no/such/dir/pngprobe not-on-any-path "$long_name"; do
         want=$(usage_shown "$name")$'\n'
-        trace=()
-        have strace && trace=(strace -e trace=write -o "$work/trace")
         # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
         ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 timeout 60 "${trace[@]}" \
             bash -c 'PATH=/nonexistent exec -a "$0" "$1"' "$name" "$tool" > "$work/out" 2> "$work/err"
@@ -95,7 +95,7 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
         rm -f "$work/trace"
         report "usage when started by the unfindable name ${name:0:40}" $rc 1 "$want"
     done
-    have strace || skip "usage lines in one write each" "no strace here"
+    [ ${#trace[@]} -gt 0 ] || skip "usage lines in one write each" "no strace here"
     # PATH searched as the shell does: entries without the program, or with
     # a file of its name that cannot be run, are passed over, and an empty
     # entry is the working directory.

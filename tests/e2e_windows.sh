@@ -221,12 +221,12 @@ if have tmux; then
     sed 's/[[:space:]]*$//' "$work/screen" | grep -v '^\[exit ' | grep -v '^$' > "$work/out"
     : > "$work/err"
     eol=lf report "usage line on a console, in a folder of Latin, Cyrillic and CJK letters" "${rc:-125}" 1 \
-        "$(usage "$(winpath "$console_dir")\\pngprobe.exe")"$'\n'
+        "$(usage_line "$(winpath "$console_dir")\\pngprobe.exe")"$'\n'
 else
     skip "usage line on a console" "no tmux here"
 fi
 (cd "${console_dir}_😀" && run ./pngprobe.exe > "$work/out" 2> "$work/err")
 report "usage line into a file, in a folder with an emoji in its name" $? 1 \
-    "$(usage "$(winpath "${console_dir}_😀")\\pngprobe.exe")"$'\n'
+    "$(usage_line "$(winpath "${console_dir}_😀")\\pngprobe.exe")"$'\n'
 
 e2e_summary

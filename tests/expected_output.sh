@@ -20,8 +20,8 @@ fill() {
     printf '%s\n' "$line"
 }
 
-# usage PATH: the usage line of the executable at PATH.
-usage() { fill "${formats[0]}" PATH="$1"; }
+# usage_line PATH: the usage line of the executable at PATH.
+usage_line() { fill "${formats[0]}" PATH="$1"; }
 # A name that cannot be opened.
 cannot_open=$(fill "${formats[1]}")$'\n'
 # found W H D C: the two lines of a header found.
