@@ -233,12 +233,14 @@ check "shipped sample" 0 "$sample_found" -- "$sample"
 # What only a real file system shows: a FIFO is read until its writer closes
 # it, a device reads as empty, paths can be very long.
 if [ "$platform" != windows ]; then
-    # The writer gives up when no reader comes (a tool that never opens the
-    # FIFO), so the case fails instead of hanging.
+    # The tool reads to the end, so its writer is done when it ends; one still
+    # waiting for a reader (a tool that never opened the FIFO, or that could
+    # not start) is ended with it, and the case fails instead of hanging.
     mkfifo "$work/fifo"
     # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
     timeout "$helper_limit" bash -c 'printf "$1" > "$2"' - "$sig$ihdr_640x480" "$work/fifo" &
     check "FIFO" 0 $'33\n'"$found_640x480" -- "$work/fifo"
+    kill $! 2> /dev/null
     wait
     check "/dev/null" 0 $'0\n'"$invalid" -- /dev/null
     check "/dev/zero" 0 $'1000000\n'"$invalid" -- /dev/zero
@@ -272,8 +274,8 @@ fi
 #
 # pages_case FILE TEXT [WRITER...]: the pages asked for before the read of
 # FILE, and the tool's output all the same. WRITER, where given, is started
-# in the background just before the tool (a FIFO's writer), and only when
-# the case runs: a writer that nobody reads would wait out its time limit.
+# in the background just before the tool (a FIFO's writer), only when the
+# case runs, and ended with it, as in the FIFO case above.
 pages_case() {
     local file=$1 text=$2 name
     name="system calls reading $(basename "$1")"
@@ -295,7 +297,7 @@ pages_case() {
     ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
         timeout 60 strace -s 4096 -o "$work/trace" "$tool" "$file" > "$work/out" 2> "$work/err"
     rc=$?
-    [ -n "$writer" ] && wait "$writer"
+    [ -n "$writer" ] && { kill "$writer" 2> /dev/null; wait "$writer"; }
     asked=$(awk -F', ' -v page="$page" '/^madvise\(.*(MADV_POPULATE_WRITE|0x17)/ { n += $2 / page } END { print n + 0 }' "$work/trace")
     if [ "$asked" -lt "$least" ] || [ "$asked" -gt $((least + (least > 0))) ]; then
         echo "asked for $asked pages of $page bytes before reading $size bytes" >> "$work/err"

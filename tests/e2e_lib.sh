@@ -32,9 +32,10 @@ expected() {
 }
 
 # Every run of the tool ends within 60 s, so a tool that hangs fails its case.
-# A helper (a FIFO's writer, a process that holds a file) gives up only after
-# helper_limit seconds, longer than ctest allows a whole suite: a helper
-# that nobody serves then fails the suite instead of passing after a wait.
+# A FIFO's writer is ended with the run that should read it; the other
+# helpers (the runs in parallel, the console's terminal) are bounded by
+# helper_limit seconds, longer than ctest allows a whole suite, so that one
+# left waiting fails the suite instead of passing after a wait.
 helper_limit=600
 run() {
     timeout 60 "${emulator[@]}" "$@"

@@ -7,8 +7,8 @@
 // writing (shared); or for reading with DELETE access, sharing reading,
 // writing and deletion (delete: a program that will rename or delete the
 // file, or a temporary file opened delete-on-close). Then writes the file
-// SIGNAL to say it holds it, waits until SIGNAL is deleted (at most 600 s,
-// longer than ctest allows the suite) and closes PATH.
+// SIGNAL to say it holds it, waits until SIGNAL is deleted (at most 600 s;
+// the suite ends it after 60) and closes PATH.
 #include <windows.h>
 
 #include <stdio.h>
