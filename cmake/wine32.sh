@@ -1,18 +1,66 @@
 #!/bin/sh
-# Runs a 32-bit Windows program under 32-bit Wine. Exits 77, which the tests
-# report as skipped, where this machine cannot start Wine's 32-bit loader,
-# and says why: no wine32 installed, or a kernel that runs no 32-bit x86
-# programs (built without 32-bit support, or with it switched off).
+# Runs a 32-bit Windows program under Debian's 32-bit Wine (wine32:i386):
+# natively where the kernel runs 32-bit x86 programs, and elsewhere through
+# qemu-i386, version 8 or later (PNGPROBE_WINE32=qemu takes that path on any
+# kernel). Exits 77, which the tests report as skipped, only where neither
+# can start, and says why.
+#
+#   wine32.sh --how     prints how it runs here: natively, or under qemu-i386
+#   wine32.sh ARGS...   runs wine ARGS...
+#
+# Under qemu, Wine finds its files and the loader it starts other processes
+# with from /proc/self/exe, and re-executes itself at start, which such a
+# kernel refuses (WINELOADERNOEXEC stops it). So qemu runs the 32-bit loader
+# from a folder laid out like /usr/lib/wine, in this project's build/ folder:
+# there "wine" starts qemu on a copy of the real loader, a copy of wine64
+# runs 64-bit programs (wineboot, services) natively and starts 32-bit ones
+# through that "wine", and wineserver64 serves both.
 loader=/usr/lib/wine/wine
 # Wine's start without the kernel's address randomization: see wine64.sh.
 norandom=""
 command -v setarch > /dev/null 2>&1 && norandom="setarch $(uname -m) -R"
-if ! $norandom "$loader" --version > /dev/null 2>&1; then
-    if [ ! -e "$loader" ]; then
-        echo "no 32-bit Wine ($loader; package wine32:i386): 32-bit Windows tests skipped"
-    else
-        echo "cannot start $loader (a kernel that runs no 32-bit x86 programs, or a broken wine32): 32-bit Windows tests skipped"
-    fi
+if [ ! -e "$loader" ]; then
+    echo "no 32-bit Wine ($loader; package wine32:i386): 32-bit Windows tests skipped"
     exit 77
 fi
-exec $norandom "$loader" "$@"
+if [ "${PNGPROBE_WINE32:-}" != qemu ] && $norandom "$loader" --version > /dev/null 2>&1; then
+    [ "${1:-}" != --how ] || { echo natively; exit 0; }
+    exec $norandom "$loader" "$@"
+fi
+
+qemu=$(command -v qemu-i386 || command -v qemu-i386-static) || qemu=""
+version=$([ -n "$qemu" ] && "$qemu" --version 2> /dev/null | sed -n '1s/^.* version \([0-9][0-9.]*\).*/\1/p')
+if [ "${version%%.*}" -lt 8 ] 2> /dev/null || [ -z "$version" ]; then
+    echo "cannot start $loader natively (a kernel that runs no 32-bit x86 programs, or a broken wine32)," \
+        "and no qemu-i386 of version 8 or later${qemu:+ ($qemu is ${version:-of no known version})}:" \
+        "32-bit Windows tests skipped"
+    exit 77
+fi
+[ "${1:-}" != --how ] || { echo "under qemu-i386 $version"; exit 0; }
+
+root=$(cd "$(dirname "$0")/.." && pwd)/build/wine32-qemu
+dir=$root/lib/wine
+# The folder's "wine", with qemu's path quoted for the shell.
+script="#!/bin/sh
+WINELOADERNOEXEC=1 exec '$(printf '%s' "$qemu" | sed "s/'/'\\\\''/g")' -0 \"\$0\" \"\${0%/*}/wine-i386\" \"\$@\""
+# Made anew where it is missing or stale (Wine or qemu changed), in a
+# folder of its own first, so that runs in parallel never see half of it.
+if ! cmp -s "$loader" "$dir/wine-i386" || ! cmp -s /usr/lib/wine/wine64 "$dir/wine64" ||
+    [ "$(cat "$dir/wine" 2> /dev/null)" != "$script" ]; then
+    mkdir -p "$(dirname "$root")" && new=$(mktemp -d "$root.XXXXXX") || exit 1
+    mkdir -p "$new/lib/wine" "$new/share"
+    ln -s /usr/lib/x86_64-linux-gnu "$new/lib/x86_64-linux-gnu"
+    ln -s /usr/lib/i386-linux-gnu "$new/lib/i386-linux-gnu"
+    ln -s /usr/share/wine "$new/share/wine"
+    cp "$loader" "$new/lib/wine/wine-i386"
+    cp /usr/lib/wine/wine64 "$new/lib/wine/wine64"
+    ln -s /usr/lib/wine/wineserver64 "$new/lib/wine/wineserver"
+    printf '%s\n' "$script" > "$new/lib/wine/wine"
+    chmod 0755 "$new" "$new/lib/wine/wine"
+    rm -rf "$root"
+    mv -T "$new" "$root" 2> /dev/null || rm -rf "$new"
+fi
+# Wine answers --version only where it re-executes itself: the same Wine's
+# 64-bit loader answers for it.
+[ "${1:-}" != --version ] || exec "$dir/wine64" --version
+exec $norandom "$dir/wine" "$@"

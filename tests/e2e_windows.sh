@@ -16,7 +16,8 @@ eol=crlf
 source "$(dirname "$0")/e2e_lib.sh"
 
 # hold MODE FILE: runs the tool on FILE while the helper holds it open as
-# MODE says (exclusive, shared or delete; see hold_file.cpp).
+# MODE says (exclusive, shared or delete; see hold_file.cpp). The helper
+# runs as the tool does, for 60 s at most, and is waited for as long.
 hold() {
     local mode=$1 file=$2 signal=$work/held.signal waited=0
     rm -f "$signal"
@@ -157,8 +158,10 @@ elif [ ${#emulator[@]} -eq 0 ] || ! [ -x "$wine64" ]; then
 else
     # One 64-bit prefix for the preset's whole run, beside its own prefix:
     # made by the first suite that needs it (13 s), used again by the next.
+    # Made through the emulator, as 32-bit Wine runs here (natively or under
+    # qemu), so that its 32-bit half (SysWOW64) can be filled.
     prefix=${WINEPREFIX:-$work/prefix}64
-    if ! WINEPREFIX=$prefix WINEARCH=win64 timeout 300 flock "$prefix.lock" "$wine64" wineboot --init \
+    if ! WINEPREFIX=$prefix WINEARCH=win64 timeout 300 flock "$prefix.lock" "${emulator[@]}" wineboot --init \
         < /dev/null > "$work/wineboot64.log" 2>&1; then
         skip "System32 as named, not SysWOW64" "a 64-bit Wine prefix cannot be made here: $(tail -n 1 "$work/wineboot64.log")"
     else

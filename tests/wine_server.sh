@@ -22,6 +22,8 @@ if [ "$1" = start ]; then
         [ $rc -eq 77 ] || echo "cannot start $emulator here: the Windows tests are skipped"
         exit 77
     fi
+    # How Wine runs here (natively, or under qemu), for CI's closing table.
+    echo "Wine runs $("$emulator" --how)"
     mkdir -p "$WINEPREFIX"
     "$wineserver" -p < /dev/null > /dev/null 2>&1 || { echo "$wineserver -p failed"; exit 1; }
     touch "$started"
