@@ -180,6 +180,13 @@ done
 check "file over 1000000 bytes" 0 $'1000000\n'"$found_640x480" -- "$work/large.png"
 head -c 1000000 "$work/large.png" > "$work/exact.png"
 check "file of exactly 1000000 bytes" 0 $'1000000\n'"$found_640x480" -- "$work/exact.png"
+# A header whose last byte is the millionth read, and one a byte further: a
+# chunk of 0xf4213 (or 0xf4214) data bytes comes first.
+for row in "13|$found_640x480" "14|$invalid"; do
+    length=$((0xf4200 + 0x${row%%|*}))
+    { bytes "$sig"'\x00\x0f\x42\x'"${row%%|*}IDAT"; head -c $((length + 4)) /dev/zero; bytes "$ihdr_640x480"; head -c 9 /dev/zero; } > "$work/edge.png"
+    check "IHDR ending at byte $((length + 45))" 0 $'1000000\n'"${row#*|}" -- "$work/edge.png"
+done
 
 # Text is read in binary mode: CR LF pairs and a ^Z are counted, not translated.
 bytes 'first line\r\nsecond line\r\n\x1aafter the end-of-file marker\n' > "$work/notes.txt"
