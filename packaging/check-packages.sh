@@ -16,7 +16,6 @@ fi
 dist=$(cd "$1" && pwd)
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
-sample=$PWD/examples/sample.png
 fail() { echo "FAIL: $*"; exit 1; }
 
 echo "== artifacts"
