@@ -75,6 +75,8 @@ Version: $version
 Architecture: $arch
 Section: graphics" ] || fail "$deb metadata"
     [ -z "$(dpkg-deb -f "$deb" Depends)" ] || fail "$deb has dependencies"
+    [ "$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/pngprobe/changelog.gz | gzip -dc | head -n 1)" = \
+      "pngprobe ($version) unstable; urgency=medium" ] || fail "$deb: the changelog's top entry is not $version"
 done
 dev=$dist/pngprobe-dev_${version}_amd64.deb
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)

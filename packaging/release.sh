@@ -93,6 +93,27 @@ installed_size() {
         awk '$1 == "f" { kib += int(($2 + 1023) / 1024); next } { kib += 1 } END { print kib + 0 }'
 }
 
+# The Debian changelog, made from CHANGELOG.md: an entry a released section
+# with its text as it stands (each heading and paragraph a "*" item, each
+# list under it indented), the newest dated as the commit, each other at
+# the start of its day.
+debian_changelog() {
+    awk -v now="$(date -R -d "@$SOURCE_DATE_EPOCH")" '
+        function sign() { if (date) printf "\n -- The pngprobe developers <dev@pngprobe.invalid>  %s\n\n", date }
+        /^## \[[0-9]/ {
+            sign()
+            version = substr($2, 2, length($2) - 2)
+            if (now) { date = now; now = "" } else { cmd = "date -R -d " $4; cmd | getline date; close(cmd) }
+            printf "pngprobe (%s) unstable; urgency=medium\n\n", version
+            next
+        }
+        !date || /^$/ { item = 1; next }
+        /^### / { sub(/^### /, ""); print "  * " $0 ":"; next }
+        /^(- |  )/ { print "    " $0; next }
+        { print (item ? "  * " : "    ") $0; item = 0 }
+        END { sign() }' CHANGELOG.md | tr -d '`'
+}
+
 # deb NAME ARCH SECTION TREE DESCRIPTION...: a binary package of TREE.
 deb() {
     local name=$1 arch=$2 section=$3 tree=$4
@@ -101,7 +122,7 @@ deb() {
     mkdir -p "$doc" "$tree/DEBIAN"
     rm -f "$doc/LICENSE"  # the copyright file carries it
     cp packaging/debian/copyright "$doc/copyright"
-    gzip -9nc packaging/debian/changelog > "$doc/changelog.gz"
+    debian_changelog | gzip -9n > "$doc/changelog.gz"
     if [ -f "packaging/debian/$name.lintian-overrides" ]; then
         mkdir -p "$tree/usr/share/lintian/overrides"
         cp "packaging/debian/$name.lintian-overrides" "$tree/usr/share/lintian/overrides/$name"
