@@ -18,14 +18,14 @@
 #                     fstat, the file's pages of a static million-byte buffer
 #                     populated in one call (Linux 5.14), one read, close,
 #                     prints the count
-# Needs cc, musl-gcc and GNU time (apt-get install gcc musl-tools time); the peers are timed
+# Needs cc, musl-gcc and GNU time (.ci/packages); the peers are timed
 # where installed (pngcheck, pngtools' pnginfo, file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=$(realpath "${1:-build/linux-musl/pngprobe}")
 runs=${2:-1000}
 for need in musl-gcc /usr/bin/time; do
-    command -v $need > /dev/null || { echo "needs $need (apt-get install musl-tools time)"; exit 1; }
+    command -v $need > /dev/null || { echo "needs $need (see .ci/packages)"; exit 1; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

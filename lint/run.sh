@@ -12,9 +12,8 @@
 #
 #   bash lint/run.sh
 #
-# Needs git, clang-format, clang-tidy, shellcheck, pyflakes3, cppcheck,
-# cmake and the MinGW-w64 headers (Debian: clang-format clang-tidy shellcheck
-# pyflakes3 cppcheck mingw-w64-i686-dev).
+# Needs git, cmake, the linters and the MinGW-w64 headers: the packages
+# that .ci/packages lists for the linters and for Windows.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 failed=()

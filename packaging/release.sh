@@ -261,10 +261,9 @@ artifact "pngprobe_${version}_toolchain.buildinfo"
         done
     done
     echo "Installed-Build-Depends:"
-    packages=(libc6-dev libstdc++-12-dev "musl-dev:$(dpkg --print-architecture)" musl-dev:i386
-              musl-dev:arm64 musl-dev:armhf
-              mingw-w64-i686-dev cmake dpkg-dev gzip zip)
-    for package in "${packages[@]}"; do
+    # The C libraries that come with the compilers, and what .ci/packages lists.
+    mapfile -t packages < <(sed 's/#.*//' .ci/packages | xargs -n 1)
+    for package in libc6-dev libstdc++-12-dev mingw-w64-i686-dev "${packages[@]}"; do
         echo " $(package_version "$package" || echo "$package (not installed)")"
     done
 } > "$artifact"

@@ -141,6 +141,16 @@ else
     fail "CONTRIBUTING's build options and the CMake files differ" "$(diff <(echo "$cached") <(echo "$rows"))"
 fi
 
+# Every Debian package the README names is one that .ci/packages lists.
+# shellcheck disable=SC2016  # the backticks are Markdown's, matched literally
+named=$(tr "\n" " " < "$source/README.md" | grep -oE "Debian(: |'s )\`[^\`]*\`" | cut -d'`' -f2 | xargs -n 1)
+unlisted=$(grep -vxF -f <(sed 's/#.*//' "$source/.ci/packages" | xargs -n 1) <<< "$named")
+if [ -n "$named" ] && [ -z "$unlisted" ]; then
+    passed=$((passed + 1))
+else
+    fail "README.md names packages that .ci/packages does not list: ${unlisted:-no package named}"
+fi
+
 # The version is the top released entry of the changelog (an
 # "## [Unreleased]" section, undated, may stand above it), and so of the
 # Debian changelog that the release makes from it.
