@@ -16,6 +16,8 @@
 # runs 64-bit programs (wineboot, services) natively and starts 32-bit ones
 # through that "wine", and wineserver64 serves both.
 loader=/usr/lib/wine/wine
+# Wine quiet, and without the Mono and Gecko installers, unless asked.
+export WINEDEBUG="${WINEDEBUG--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES-mscoree,mshtml=}"
 # Wine's start without the kernel's address randomization: see wine64.sh.
 norandom=""
 command -v setarch > /dev/null 2>&1 && norandom="setarch $(uname -m) -R"

@@ -3,6 +3,8 @@
 # report as skipped, where this machine has no 64-bit Wine, and says so.
 # "wine64.sh --how" says how it runs, as wine32.sh does: natively.
 loader=/usr/lib/wine/wine64
+# Wine quiet, and without the Mono and Gecko installers, unless asked.
+export WINEDEBUG="${WINEDEBUG--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES-mscoree,mshtml=}"
 if ! [ -x "$loader" ]; then
     echo "no 64-bit Wine ($loader; package wine64): 64-bit Windows tests skipped"
     exit 77
