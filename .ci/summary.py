@@ -1,18 +1,13 @@
 #!/usr/bin/env python3
-"""CI's closing table: one row a run of a preset's tests, saying how they ran
-(natively, under which emulator; for Wine, whether natively or under qemu),
-how many passed, failed and were skipped, and why; NOT RUN for a run never
-reached or whose tool never ran; and last, alone on its line, the total:
-"ci: N passed, N failed, N skipped".
+"""CI's closing table: a row a run of a preset's tests (how they ran, Wine
+natively or under qemu, passed, failed, skipped and why, NOT RUN), then
+alone on the last line "ci: N passed, N failed, N skipped".
 
-    .ci/summary.py PRESET[:RUN]...
-    .ci/summary.py --none-skipped PRESET[:RUN]...
+    .ci/summary.py [--none-skipped] PRESET[:RUN]...
 
-Each run's results are build/PRESET/ctest-results[-RUN].xml, ctest's JUnit
-file; how its tests ran, build/PRESET/tests-run.txt (written at configure
-time) and the line "Wine runs ..." of the run's wine_start. With
---none-skipped it prints nothing but what was skipped, and fails if any
-test or any case in a suite was.
+A run's results are build/PRESET/ctest-results[-RUN].xml (ctest's JUnit
+file), with build/PRESET/tests-run.txt and the "Wine runs ..." line of its
+wine_start. --none-skipped fails where a test, or a case in one, skipped.
 """
 import os
 import re
@@ -25,10 +20,13 @@ def read(run):
     build = os.path.join("build", preset)
     try:
         cases = list(ET.parse(os.path.join(build, f"ctest-results{'-' + name if name else ''}.xml")).iter("testcase"))
-        with open(os.path.join(build, "tests-run.txt"), encoding="utf-8") as f:
-            how = f.read().strip()
     except (OSError, ET.ParseError):
         return None
+    try:
+        with open(os.path.join(build, "tests-run.txt"), encoding="utf-8") as f:
+            how = f.read().strip()
+    except OSError:
+        how = "natively"  # a build without tests/ (fuzz) runs its own
     passed = failed = 0
     skipped = {}  # reason: [test or "test: SKIPPED: case (why)"]
     for case in cases:
@@ -55,11 +53,11 @@ def main(args):
     none_skipped = args[:1] == ["--none-skipped"]
     totals, bad = [0, 0, 0], 0
     if not none_skipped:
-        print(f"\nCI: each run's tests\n  {'run':<24} {'how they ran':<44} passed failed skipped")
+        print(f"\nCI: each run's tests\n  {'run':<32} {'how they ran':<44} passed failed skipped")
     for run in args[none_skipped:]:
         result = read(run)
         if result is None:
-            print(f"  {run:<24} NOT RUN (not reached)")
+            print(f"  {run:<32} NOT RUN (not reached)")
             bad += 1
             continue
         how, passed, failed, skipped = result
@@ -67,7 +65,7 @@ def main(args):
         totals = [totals[0] + passed, totals[1] + failed, totals[2] + count]
         bad += len(skipped) if none_skipped else 0
         if not none_skipped:
-            print(f"  {run:<24} {how:<44} {passed:>6} {failed:>6} {count:>7}")
+            print(f"  {run:<32} {how:<44} {passed:>6} {failed:>6} {count:>7}")
         for reason, tests in skipped.items():
             print(f"      skipped {', '.join(tests)}: {reason}" if tests else f"      {reason}")
     if none_skipped:

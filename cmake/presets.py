@@ -1,15 +1,11 @@
 #!/usr/bin/env python3
-"""The lists of presets that scripts need, read from CMakePresets.json, the
-one place that names them.
+"""The lists of presets that scripts need, read from CMakePresets.json.
 
-    cmake/presets.py tested    every workflow preset that runs tests, in the
-                               file's order (what CI runs)
-    cmake/presets.py shipped   every configure preset whose executable a
-                               release ships, as PRESET:DEB:CPU:QEMU (the
-                               Debian architecture, the processor name of
-                               the tarball, and the qemu-user program that
-                               runs it where this machine's kernel cannot;
-                               empty for this machine's own)
+    cmake/presets.py tested    every workflow preset that runs tests, in order
+    cmake/presets.py shipped   every preset whose executable a release ships,
+                               as PRESET:DEB:CPU:QEMU (Debian architecture,
+                               tarball's processor, the qemu-user that runs
+                               it where this kernel cannot; empty: native)
 """
 import json
 import os

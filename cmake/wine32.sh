@@ -1,20 +1,14 @@
 #!/bin/sh
-# Runs a 32-bit Windows program under Debian's 32-bit Wine (wine32:i386):
-# natively where the kernel runs 32-bit x86 programs, and elsewhere through
-# qemu-i386, version 8 or later (PNGPROBE_WINE32=qemu takes that path on any
-# kernel). Exits 77, which the tests report as skipped, only where neither
-# can start, and says why.
+# Runs wine ARGS... with Debian's 32-bit Wine (wine32:i386): natively where
+# the kernel runs 32-bit x86 programs, else (or with PNGPROBE_WINE32=qemu)
+# under qemu-i386 8 or later. Exits 77, which the tests count as skipped,
+# only where neither can start, and says why. "wine32.sh --how" says which.
 #
-#   wine32.sh --how     prints how it runs here: natively, or under qemu-i386
-#   wine32.sh ARGS...   runs wine ARGS...
-#
-# Under qemu, Wine finds its files and the loader it starts other processes
-# with from /proc/self/exe, and re-executes itself at start, which such a
-# kernel refuses (WINELOADERNOEXEC stops it). So qemu runs the 32-bit loader
-# from a folder laid out like /usr/lib/wine, in this project's build/ folder:
-# there "wine" starts qemu on a copy of the real loader, a copy of wine64
-# runs 64-bit programs (wineboot, services) natively and starts 32-bit ones
-# through that "wine", and wineserver64 serves both.
+# Under qemu, Wine finds its files, and the loader for its child processes,
+# from /proc/self/exe, and must not re-execute itself (WINELOADERNOEXEC).
+# So qemu runs a copy of the 32-bit loader in a folder laid out like
+# /usr/lib/wine, under build/: its "wine" starts qemu, a copy of wine64 runs
+# the 64-bit programs (wineboot, services) natively, wineserver64 serves all.
 loader=/usr/lib/wine/wine
 # Wine quiet, and without the Mono and Gecko installers, unless asked.
 export WINEDEBUG="${WINEDEBUG--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES-mscoree,mshtml=}"

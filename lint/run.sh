@@ -1,19 +1,10 @@
 #!/usr/bin/env bash
-# Every linter the tree is held to, as CI runs them; exits 1 on any finding
-# and names each check that found one:
-#  - clang-format (.clang-format) over every tracked C and C++ file;
-#  - shellcheck (.shellcheckrc) over every tracked shell script, found by
-#    its #! line, following the files it sources;
-#  - pyflakes over every tracked Python file;
-#  - clang-tidy (.clang-tidy) over the tool's own sources: the POSIX ones
-#    through a compilation database configured here, the Windows one as
-#    clang compiles for i686-w64-mingw32 against the MinGW-w64 headers;
-#  - cppcheck over src/.
+# Every linter the tree is held to, as CI runs them, each over every tracked
+# file of its kind (clang-tidy and cppcheck over the tool's sources, the
+# Windows one too); exits 1 on any finding and names each check that found
+# one. Needs the packages that .ci/packages lists for linters and Windows.
 #
 #   bash lint/run.sh
-#
-# Needs git, cmake, the linters and the MinGW-w64 headers: the packages
-# that .ci/packages lists for the linters and for Windows.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 failed=()

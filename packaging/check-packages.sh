@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # Checks a release that packaging/release.sh made, as a user, a packager and
-# a security team would: checksums, and SHA256SUMS listing exactly the
-# release's artifacts; lintian; what each package holds; every Linux
-# executable a static-pie musl one that passes the end-to-end suite
-# (natively for amd64 and i386, under qemu for arm64 and armhf), and so
-# the Windows one (under 32-bit Wine); and the .debs installed with apt and used,
-# then removed. Builds nothing. Needs root for the install.
+# a security team would: checksums and SHA256SUMS; lintian; what each
+# package holds; every executable through the end-to-end suite (Linux ones
+# static-pie musl); the .debs installed, used and removed. Builds nothing;
+# needs root for the install.
 #
 #   packaging/check-packages.sh DIST     (the folder release.sh wrote)
 set -euo pipefail

@@ -1,21 +1,7 @@
 #!/usr/bin/env bash
 # Builds every release artifact into one folder, with a SHA256SUMS file:
-#
-#   pngprobe_VERSION_ARCH.deb           the tool (static-pie, musl), manual,
-#                                       docs, sample image; ARCH amd64,
-#                                       i386, arm64, armhf
-#   pngprobe-dev_VERSION_amd64.deb      header, static library, CMake and
-#                                       pkg-config files
-#   pngprobe-VERSION-linux-CPU.tar.gz   the same executable, manual page,
-#                                       README, licence and sample image, for
-#                                       any distribution; CPU x86_64, i686,
-#                                       aarch64, armhf
-#   pngprobe-VERSION-windows-x86.zip    pngprobe.exe, README, licence and
-#                                       sample image
-#   pngprobe-VERSION.tar.gz             the sources of the commit
-#   pngprobe_VERSION_toolchain.buildinfo the compilers, linkers and C
-#                                       libraries the executables were
-#                                       built with
+# the .debs, the portable Linux archives, the Windows ZIP, the sources and
+# the toolchain record, as the README's table under "Installing" lists them.
 #
 #   packaging/release.sh [OUTDIR]       (default build/dist)
 #
@@ -32,10 +18,6 @@
 # same bytes. Another version of a compiler, a linker or a C library gives
 # other bytes, so the toolchain is recorded beside the artifacts, as
 # Debian's .buildinfo does, for a rebuild to be matched against.
-#
-# The packages' descriptions come from the project: the summary is
-# project(DESCRIPTION) in CMakeLists.txt, the long description the
-# README's opening paragraph.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
@@ -84,10 +66,8 @@ normalise() {
 }
 
 # installed_size TREE: the KiB that TREE's files take once installed, as
-# dpkg-gencontrol counts them: each file's size rounded up to a KiB, one
-# KiB for each folder and link. du would count the blocks of the file
-# system the build runs on, which differ from one to the next (a folder is
-# 4 KiB on ext4, a few bytes on tmpfs), and so would the package.
+# dpkg-gencontrol counts them (a file's size rounded up to a KiB, a KiB a
+# folder or link); du would count the blocks of the build's file system.
 installed_size() {
     find "$1" -path "$1/DEBIAN" -prune -o -mindepth 1 -printf '%y %s\n' |
         awk '$1 == "f" { kib += int(($2 + 1023) / 1024); next } { kib += 1 } END { print kib + 0 }'
@@ -194,12 +174,10 @@ as_root() {
         unshare --map-root-user "$@"
     fi
 }
-# archive FILE FORMAT DIR TOP: the files under DIR/TOP (TOP/ and its files;
-# "." for a flat archive) into FILE, in sorted order, normalised. FORMAT
-# gnutar writes a tar with cmake -E tar and compresses it with gzip -9n. FORMAT zip uses Info-ZIP's zip -X instead: cmake -E tar's ZIP
-# writer stores each file's access and change times beside the time it is
-# given, and the change time, when the build staged the file, cannot be
-# set, so its ZIP would differ from one build to the next.
+# archive FILE FORMAT DIR TOP: the files under DIR/TOP ("." for a flat
+# archive) into FILE, sorted and normalised: gnutar with cmake -E tar and
+# gzip -9n, or zip with Info-ZIP's zip -X (cmake -E tar's ZIP writer stores
+# each file's change time, which no build can set).
 archive() {
     local file=$1 format=$2 dir=$3 top=$4 list
     normalise "$dir/$top"
