@@ -1,12 +1,9 @@
-/* Times two commands as whole processes, in turn (A B A B ...), so that a
- * drift in the machine's speed falls on both alike, and prints each one's
- * median wall time and the median of the A/B ratios pair by pair. (Peak
- * memory is not taken from here: a child started by vfork or fork reports
- * its parent's resident size as its own peak.)
+/* Times two commands as whole processes, in turn (A B A B ...), their output
+ * to /dev/null, and prints each one's median wall time and the median of the
+ * A/B ratios pair by pair. Not peak memory: a child started by vfork or fork
+ * reports its parent's resident size as its own peak.
  *
- *   pair RUNS WARMUP A [ARGS...] --vs B [ARGS...]
- *
- * Standard output of both goes to /dev/null. */
+ *   pair RUNS WARMUP A [ARGS...] --vs B [ARGS...] */
 #define _GNU_SOURCE
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,23 +1,18 @@
 #!/usr/bin/env bash
 # Whole-process benchmark: pngprobe against the floors any process of its
-# kind stands on and against the peer tools that are installed, on a small
-# PNG and on a 3 MB one. Each pair is timed in turn, A B A B ... (bench/pair.c),
-# so that a drift in the machine's speed falls on both alike; a loop that
-# ran all of one command and then all of the next biases each figure by the
-# one before it. Prints both medians, the median of the pngprobe/other
-# ratios pair by pair, and pngprobe's peak resident memory (GNU time).
+# kind stands on and the peer tools installed, on a small PNG and a 3 MB one,
+# each pair timed in turn, A B A B (bench/pair.c), so that a drift in the
+# machine's speed falls on both alike. Prints both medians, the median
+# pngprobe/other ratio pair by pair, and pngprobe's peak memory (GNU time).
 #
 #   bench/process.sh [PNGPROBE] [RUNS]   (default build/linux-musl/pngprobe, 1000)
 #
 # The floors are static musl programs of a few lines:
 #   nothing_musl      returns at once: the cost of a process at all
 #   nothing_glibc     the same against glibc
-#   read_million      fopen, fread of up to a million bytes, fclose, prints
-#                     the count: the naive way to read the input
-#   page_floor        what the tool's design allows and nothing more: open,
-#                     fstat, the file's pages of a static million-byte buffer
-#                     populated in one call (Linux 5.14), one read, close,
-#                     prints the count
+#   read_million      fopen, fread of a million bytes, fclose: the naive read
+#   page_floor        open, fstat, the buffer's pages populated in one call
+#                     (Linux 5.14), one read, close: what the design allows
 # Needs cc, musl-gcc and GNU time (.ci/packages); the peers are timed
 # where installed (pngcheck, pngtools' pnginfo, file).
 set -euo pipefail

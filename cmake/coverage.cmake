@@ -1,9 +1,7 @@
-# Coverage of the tool's own code under the unit and end-to-end tests (gcc
-# --coverage, reported by gcovr). A setup test clears the counters, the tests
-# run, and a cleanup test prints the table and fails below the bar:
-#   src/png/   (the scanner): 100% of lines and of branches;
-#   src/main.cpp and src/os/os_posix.cpp (the driver and the operating
-#   system as Linux shows it): 100% of their lines.
+# Coverage of the tool's own code under the tests (gcc --coverage, gcovr):
+# a setup test clears the counters, a cleanup test fails below 100% of the
+# scanner's lines and branches, or of the lines of src/main.cpp and
+# src/os/os_posix.cpp.
 find_program(PNGPROBE_GCOVR gcovr REQUIRED)
 add_compile_options(--coverage -O0)
 add_link_options(--coverage)

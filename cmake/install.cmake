@@ -1,8 +1,6 @@
-# Install rules, in two components that packaging/release.sh packs:
-#   runtime: the tool, its manual page, README, licence and sample image
-#   development: the scanner library libpngprobe.a, its headers, a CMake
-#     package (find_package(pngprobe) gives pngprobe::pngprobe) and a
-#     pkg-config file (pkg-config --cflags --libs pngprobe)
+# Install rules, in two components that packaging/release.sh packs: runtime
+# (the tool, manual page, README, licence, sample) and development
+# (libpngprobe.a, headers, CMake package and pkg-config file).
 include(CMakePackageConfigHelpers)
 
 # The manual page is dated as the release: its entry in CHANGELOG.md.

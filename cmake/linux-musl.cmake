@@ -1,18 +1,12 @@
-# Linux against musl, linked as a static position-independent executable:
-# what Linux users install. Included by linux-musl-<arch>.cmake, which sets
-# gnu_triple (the compiler's), musl_triple (Debian's musl-dev folder),
-# qemu_arch and CMAKE_SYSTEM_PROCESSOR.
-#
-# The GCC driver file that Debian's musl-tools ships cannot link static-pie
-# (asked for -static-pie it links a dynamic executable with an
-# interpreter), so the driver file made here from gcc-musl-static-pie.in
-# starts from musl's self-relocating rcrt1.o and links -static -pie
-# --no-dynamic-linker, with full RELRO and no text relocations: the kernel
-# loads the executable at a random address.
-# The tool uses only the C library, so g++ builds it with musl's headers and
-# libc and no C++ runtime. GoogleTest needs libstdc++, which Debian has only
-# for glibc, so the unit tests run in the other presets; the end-to-end
-# tests run here, natively where the kernel can run the target's programs.
+# Linux against musl, static-pie: what Linux users install. Included by
+# linux-musl-<arch>.cmake, which sets gnu_triple (the compiler's),
+# musl_triple (musl-dev's folder), qemu_arch and CMAKE_SYSTEM_PROCESSOR.
+# Debian's musl-gcc driver file links -static-pie as a dynamic executable,
+# so the one made here from gcc-musl-static-pie.in starts from musl's
+# self-relocating rcrt1.o and links -static -pie --no-dynamic-linker, full
+# RELRO: the kernel loads it at a random address. The tool uses only the C
+# library, so g++ builds it with no C++ runtime; GoogleTest needs libstdc++,
+# which Debian has for glibc alone, so only the end-to-end tests run here.
 set(CMAKE_SYSTEM_NAME Linux)
 if(gnu_triple)
     set(CMAKE_C_COMPILER ${gnu_triple}-gcc)

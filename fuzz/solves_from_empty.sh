@@ -3,12 +3,10 @@
 #
 #   solves_from_empty.sh FUZZER PNGPROBE RUNS WORKDIR
 #
-# Starts FUZZER from an empty corpus with a fixed seed and a fixed number of
-# runs (so the outcome is the same on every run, not a matter of luck) and
-# requires one of the inputs it keeps to be a file on which PNGPROBE reports
-# a header: the fuzzer has then solved the signature, the chunk framing and
-# the IHDR type and length by itself. A fuzzer blind to the scanner's
-# branches stays at the signature compare and never gets there.
+# Starts FUZZER from an empty corpus with a fixed seed and number of runs
+# (the same outcome every time) and requires an input it keeps on which
+# PNGPROBE reports a header: solved signature, framing and IHDR by itself,
+# which a fuzzer blind to the scanner's branches never does.
 set -u
 fuzzer=$1 tool=$2 runs=$3 work=$4
 rm -rf "$work" && mkdir -p "$work/corpus"

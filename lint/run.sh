@@ -23,9 +23,7 @@ lint() {
     local name=$1
     shift
     echo "== $name"
-    if ! "$@"; then
-        failed+=("$name")
-    fi
+    "$@" || failed+=("$name")
 }
 
 mapfile -t sources < <(tracked '*.c' '*.cpp' '*.h')

@@ -5,19 +5,13 @@
 #
 #   packaging/release.sh [OUTDIR]       (default build/dist)
 #
-# A release is one commit: the script refuses a work tree with changes not
-# committed (or files not tracked and not ignored), so that the packages,
-# built from the tree, and the source tarball, archived from the commit,
-# hold the same bytes. OUTDIR may hold other files and folders: they are
-# left alone, and SHA256SUMS lists exactly the artifacts made here.
-#
-# The artifacts are reproducible: every time stamp is the last commit's
-# (SOURCE_DATE_EPOCH), file order, owners and modes are fixed, and the
-# builds leave no build paths or link times in the executables, so two
-# clones built at any time in any folder with the same toolchain give the
-# same bytes. Another version of a compiler, a linker or a C library gives
-# other bytes, so the toolchain is recorded beside the artifacts, as
-# Debian's .buildinfo does, for a rebuild to be matched against.
+# A release is one commit: a work tree with changes (or files neither
+# tracked nor ignored) is refused, so that the packages, built from the
+# tree, and the source tarball, from the commit, hold the same bytes. Other
+# files in OUTDIR are left alone. The bytes are the same from any folder,
+# at any time, with the same toolchain (SOURCE_DATE_EPOCH from the commit;
+# fixed order, owners and modes; no build paths or link times), which is
+# recorded beside the artifacts, as Debian's .buildinfo does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
@@ -125,9 +119,7 @@ deb() {
     dpkg-deb --root-owner-group -Zxz --build "$tree" "$artifact" > /dev/null
 }
 
-# Every Linux executable shipped: static-pie against musl, as
-# CMakePresets.json lists them: PRESET:DEBIAN ARCHITECTURE:PROCESSOR NAME
-# for the tarball:QEMU.
+# Every Linux executable shipped (static-pie, musl), as cmake/presets.py lists them.
 mapfile -t linux_targets < <(python3 cmake/presets.py shipped)
 [ ${#linux_targets[@]} -gt 0 ] || { echo "release.sh: CMakePresets.json ships nothing"; exit 1; }
 for target in "${linux_targets[@]}"; do
@@ -142,8 +134,7 @@ cache_value() {
 }
 version=$(cache_value CMAKE_PROJECT_VERSION)
 summary=$(cache_value CMAKE_PROJECT_DESCRIPTION)
-# The README's first paragraph, without Markdown's backticks, as a Debian
-# control field continues: each line indented by one space.
+# The README's first paragraph, without backticks, as a control field continues.
 long_description=$(awk 'NR > 2 && /^$/ { exit } NR > 2' README.md | tr -d '`' | sed 's/^/ /')
 
 # The tool for each architecture; man page compressed as Debian wants.
@@ -164,9 +155,8 @@ deb pngprobe-dev amd64 libdevel "$tree" "Description: $summary (C++ library)" \
     " This package holds the scanner as a static C++ library, libpngprobe.a," \
     " with its headers, a CMake package and a pkg-config file."
 
-# as_root COMMAND...: runs COMMAND as root, so that the archives it writes
-# record root as every file's owner whoever builds; an unprivileged builder
-# is root in a user namespace of its own.
+# as_root COMMAND...: as root (in a user namespace of its own for anyone
+# else), so that an archive records root as every file's owner.
 as_root() {
     if [ "$(id -u)" = 0 ]; then
         "$@"
@@ -213,9 +203,8 @@ archive "$artifact" zip "$work/windows" .
 artifact "pngprobe-$version.tar.gz"
 git archive --format=tar --prefix="pngprobe-$version/" HEAD | gzip -9n > "$artifact"
 
-# The toolchain: for each build, its compiler and linker with the Debian
-# packages that hold them; then the C libraries and the tools that pack.
-# package_version NAME: NAME with its installed version, as .buildinfo has it.
+# The toolchain: each build's compiler and linker with their packages, then
+# the other packages. package_version NAME: NAME with its installed version, as .buildinfo has it.
 package_version() {
     dpkg-query -W -f '${binary:Package} (= ${Version})' "$1" 2> /dev/null
 }
