@@ -1,8 +1,8 @@
 #!/bin/sh
 # wine.sh 32|64 ARGS...: runs wine ARGS... for a 32-bit or a 64-bit Windows
-# program (wine32.sh and wine64.sh, the tests' emulators). Exits 77, which the tests count as
-# skipped, only where Wine cannot start here, and says why; "--how" says
-# how it runs: natively, or under qemu-i386.
+# program (wine32.sh and wine64.sh, the tests' emulators). Exits 77, which
+# the tests count as skipped, only where Wine cannot start here, and says
+# why; "--how" says how it runs: natively, or under qemu-i386.
 #
 # 64-bit Wine runs natively. Debian's 32-bit Wine (wine32:i386) runs
 # natively where the kernel runs 32-bit x86 programs, else (or with
@@ -21,19 +21,16 @@ export WINEDEBUG="${WINEDEBUG--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES-mscore
 # every time (a Windows program's image is placed by Wine).
 norandom=""
 command -v setarch > /dev/null 2>&1 && norandom="setarch $(uname -m) -R"
+wine64=/usr/lib/wine/wine64
 bits=$1
 shift
 if [ "$bits" = 64 ]; then
-    loader=/usr/lib/wine/wine64
-    [ -x "$loader" ] || { echo "no 64-bit Wine ($loader; package wine64): 64-bit Windows tests skipped"; exit 77; }
+    [ -x "$wine64" ] || { echo "no 64-bit Wine ($wine64; package wine64): 64-bit Windows tests skipped"; exit 77; }
     [ "${1:-}" != --how ] || { echo natively; exit 0; }
-    exec $norandom "$loader" "$@"
+    exec $norandom "$wine64" "$@"
 fi
 loader=/usr/lib/wine/wine
-if [ ! -e "$loader" ]; then
-    echo "no 32-bit Wine ($loader; package wine32:i386): 32-bit Windows tests skipped"
-    exit 77
-fi
+[ -e "$loader" ] || { echo "no 32-bit Wine ($loader; package wine32:i386): 32-bit Windows tests skipped"; exit 77; }
 if [ "${PNGPROBE_WINE32:-}" != qemu ] && $norandom "$loader" --version > /dev/null 2>&1; then
     [ "${1:-}" != --how ] || { echo natively; exit 0; }
     exec $norandom "$loader" "$@"
@@ -56,7 +53,7 @@ script="#!/bin/sh
 WINELOADERNOEXEC=1 exec '$(printf '%s' "$qemu" | sed "s/'/'\\\\''/g")' -0 \"\$0\" \"\${0%/*}/wine-i386\" \"\$@\""
 # Made anew where it is missing or stale (Wine or qemu changed), in a
 # folder of its own first, so that runs in parallel never see half of it.
-if ! cmp -s "$loader" "$dir/wine-i386" || ! cmp -s /usr/lib/wine/wine64 "$dir/wine64" ||
+if ! cmp -s "$loader" "$dir/wine-i386" || ! cmp -s "$wine64" "$dir/wine64" ||
     [ "$(cat "$dir/wine" 2> /dev/null)" != "$script" ]; then
     mkdir -p "$(dirname "$root")" && new=$(mktemp -d "$root.XXXXXX") || exit 1
     mkdir -p "$new/lib/wine" "$new/share"
@@ -64,7 +61,7 @@ if ! cmp -s "$loader" "$dir/wine-i386" || ! cmp -s /usr/lib/wine/wine64 "$dir/wi
     ln -s /usr/lib/i386-linux-gnu "$new/lib/i386-linux-gnu"
     ln -s /usr/share/wine "$new/share/wine"
     cp "$loader" "$new/lib/wine/wine-i386"
-    cp /usr/lib/wine/wine64 "$new/lib/wine/wine64"
+    cp "$wine64" "$new/lib/wine/wine64"
     ln -s /usr/lib/wine/wineserver64 "$new/lib/wine/wineserver"
     printf '%s\n' "$script" > "$new/lib/wine/wine"
     chmod 0755 "$new" "$new/lib/wine/wine"
