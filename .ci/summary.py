@@ -49,32 +49,36 @@ def read(run):
     return how, passed, failed, skipped
 
 
-def main(args):
-    none_skipped = args[:1] == ["--none-skipped"]
-    totals, bad = [0, 0, 0], 0
-    if not none_skipped:
-        print(f"\nCI: each run's tests\n  {'run':<32} {'how they ran':<44} passed failed skipped")
-    for run in args[none_skipped:]:
+def print_skips(skipped):
+    for reason, tests in skipped.items():
+        print(f"      skipped {', '.join(tests)}: {reason}" if tests else f"      {reason}")
+
+
+def none_skipped(runs):
+    """1, after naming each, where a run was not reached or skipped anything."""
+    skipped = {}
+    for run in runs:
         result = read(run)
-        if result is None:
-            print(f"  {run:<32} NOT RUN (not reached)")
-            bad += 1
-            continue
-        how, passed, failed, skipped = result
+        skipped.update(result[3] if result else {f"{run}: NOT RUN (not reached)": []})
+    print_skips(skipped)
+    if skipped:
+        print(f"ci: {' '.join(runs)}: every test must run here, and the above did not")
+    return 1 if skipped else 0
+
+
+def table(runs):
+    totals = [0, 0, 0]
+    print(f"\nCI: each run's tests\n  {'run':<32} {'how they ran':<44} passed failed skipped")
+    for run in runs:
+        how, passed, failed, skipped = read(run) or ("NOT RUN (not reached)", 0, 0, {})
         count = sum(len(tests) for tests in skipped.values())
         totals = [totals[0] + passed, totals[1] + failed, totals[2] + count]
-        bad += len(skipped) if none_skipped else 0
-        if not none_skipped:
-            print(f"  {run:<32} {how:<44} {passed:>6} {failed:>6} {count:>7}")
-        for reason, tests in skipped.items():
-            print(f"      skipped {', '.join(tests)}: {reason}" if tests else f"      {reason}")
-    if none_skipped:
-        if bad:
-            print(f"ci: {' '.join(args[1:])}: every test must run here, and the above did not")
-        return 1 if bad else 0
+        print(f"  {run:<32} {how:<44} {passed:>6} {failed:>6} {count:>7}")
+        print_skips(skipped)
     print(f"\nci: {totals[0]} passed, {totals[1]} failed, {totals[2]} skipped")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    if sys.argv[1:2] == ["--none-skipped"]:
+        sys.exit(none_skipped(sys.argv[2:]))
+    table(sys.argv[1:])
