@@ -67,6 +67,14 @@ usage_shown() {
 check "no argument" 1 "$usage" --
 check "two arguments" 1 "$usage" -- "$work/minimal.png" "$work/minimal.png"
 check "three arguments" 1 "$usage" -- a b c
+# No options: an argument that looks like one is a name.
+check "-- and a name, two arguments" 1 "$usage" -- -- "$work/minimal.png"
+cp "$work/minimal.png" "$work/-"
+for row in "--help|1|$cannot_open" "-|0|33"$'\n'"$found_640x480"; do
+    IFS='|' read -r -d '' name status text <<< "$row"
+    (cd "$work" && run "$tool" "$name" > "$work/out" 2> "$work/err" < /dev/null)
+    report "the name $name from its folder, no option" $? "$status" "${text%$'\n'}"
+done
 (cd "$(dirname "$tool")" && run "./$(basename "$tool")" > "$work/out" 2> "$work/err")
 report "usage when started by a relative name" $? 1 "$usage"
 if [ ${#emulator[@]} -eq 0 ]; then
@@ -96,14 +104,27 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
         report "usage when started by the unfindable name ${name:0:40}" $rc 1 "$want"
     done
     [ ${#trace[@]} -gt 0 ] || skip "usage lines in one write each" "no strace here"
-    # PATH searched as the shell does: entries without the program, or with
-    # a file of its name that cannot be run, are passed over, and an empty
-    # entry is the working directory.
-    mkdir "$work/noexec" && : > "$work/noexec/$(basename "$tool")"
-    # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
-    timeout 60 bash -c 'cd "$2" && PATH="/nonexistent:$3:" exec -a "$0" "$1"' \
-        "$(basename "$tool")" "$tool" "$(dirname "$tool")" "$work/noexec" > "$work/out" 2> "$work/err"
-    report "usage when found through an empty PATH entry" $? 1 "$usage"
+    # PATH searched as the shell does: an entry that is missing, or holds a
+    # file of the name that cannot be run or a folder of that name, is passed
+    # over; an empty entry is the working directory; a link found there is
+    # shown as the file it leads to. Each row starts the tool by its bare
+    # name from FOLDER with PATH, where a working folder holding a decoy
+    # program of the name would show the decoy's path.
+    name=$(basename "$tool")
+    mkdir -p "$work/noexec" "$work/folder/$name" "$work/linked" "$work/decoy"
+    : > "$work/noexec/$name"
+    ln -s "$tool" "$work/linked/$name"
+    : > "$work/decoy/$name" && chmod +x "$work/decoy/$name"
+    # WHAT|FOLDER|PATH
+    for row in "an empty entry|$(dirname "$tool")|/nonexistent:$work/noexec:" \
+        "a folder of its name|$work|$work/folder:$(dirname "$tool")" \
+        "a link|$work|$work/linked" "a missing entry|$work/decoy|/nonexistent:$(dirname "$tool")"; do
+        IFS='|' read -r what folder dirs <<< "$row"
+        # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
+        timeout 60 bash -c 'cd "$2" && PATH=$3 exec -a "$0" "$1"' "$name" "$tool" "$folder" "$dirs" \
+            > "$work/out" 2> "$work/err"
+        report "usage when found through PATH past $what" $? 1 "$usage"
+    done
 fi
 if [ -n "$no_argv_runner" ]; then
     want=$(usage_shown pngprobe)$'\n'
@@ -160,6 +181,12 @@ check "empty file" 0 $'0\n'"$invalid" -- "$work/empty"
 bytes "$sig" > "$work/sig"
 check "signature only" 0 $'8\n'"$invalid" -- "$work/sig"
 check "signature and whole IHDR" 0 $'33\n'"$found_640x480" -- "$work/minimal.png"
+ln -s minimal.png "$work/link.png"
+check "file named through a symbolic link" 0 $'33\n'"$found_640x480" -- "$work/link.png"
+# A name is never a pattern: Windows hands a program its arguments as typed.
+for name in 'm*.png' 'minimal.pn?'; do
+    check "the name $name, no pattern" 1 "$cannot_open" -- "$work/$name"
+done
 for size in 9 12 20 28 32; do
     head -c "$size" "$work/minimal.png" > "$work/cut"
     check "IHDR cut to $size bytes" 0 "$size"$'\n'"$invalid" -- "$work/cut"
@@ -204,7 +231,7 @@ done
 # 64-bit file offsets: only their first million bytes are read. They are
 # sparse, so they take no disk space, and each is removed at once; where the
 # file system cannot hold such a file the case is skipped, not passed.
-for size in 3G 5G; do
+for size in 3G 5G $(((4 << 30) + 33)); do
     bytes "$sig$ihdr_640x480" > "$work/huge.png"
     if truncate -s "$size" "$work/huge.png" 2> /dev/null &&
         [ $(($(stat -c '%b * %B' "$work/huge.png"))) -lt 1048576 ]; then
@@ -345,6 +372,11 @@ run "$tool" "$work/minimal.png" >&- 2> "$work/err"
 rc=$?
 : > "$work/out"
 report "standard output closed" "$rc" 1 ""
+# A device that takes everything (NUL on Windows) is no console.
+run "$tool" "$work/minimal.png" > /dev/null 2> "$work/err"
+rc=$?
+: > "$work/out"
+report "standard output to /dev/null" "$rc" 0 ""
 
 if [ "$platform" != windows ]; then
     # A reader that has gone: the write raises SIGPIPE, as for any command
