@@ -107,6 +107,11 @@ for length in 300 1000; do
     reaches "$relative" "$extended" 0 $'33\n'"$found_640x480" \
         "relative name with .. of ${#relative} characters, resolving to ${#full}"
     popd > /dev/null || exit 2
+    # The executable in that folder: the usage line shows its whole path.
+    cp "$tool" "$dir/pngprobe.exe"
+    run "$dir/pngprobe.exe" > "$work/out" 2> "$work/err"
+    report "usage line of an executable in a folder of ${#full} characters" $? 1 \
+        "$(usage_line "$(winpath "$dir")\\pngprobe.exe")"$'\n'
     reaches "$extended" "$extended" 0 $'33\n'"$found_640x480" "name already in extended-length form"
     # The same forms written with forward slashes are normalized, as any
     # name but \\?\ is: the full path is already a device path, never UNC.
@@ -135,6 +140,16 @@ for folder in "$work" "$dir"; do
         check "opens: ${row%%|*}, $size" 0 $'33\n'"$found_640x480" -- "${row#*|}"
     done
 done
+
+# A short name in a working folder of 256 characters, about the longest that
+# Windows takes (MAX_PATH less 2, with its closing separator): the name's
+# full path passes MAX_PATH, so it is opened in extended form.
+deep=$work/$(printf 'w%.0s' $(seq $((256 - 3 - ${#work}))))
+mkdir "$deep" && cp "$work/minimal.png" "$deep/minimal.png"
+pushd "$deep" > /dev/null || exit 2
+reaches minimal.png "\\\\?\\$(winpath "$deep")\\minimal.png" 0 $'33\n'"$found_640x480" \
+    "short name in a folder of $(($(winpath "$deep" | wc -c))) characters"
+popd > /dev/null || exit 2
 
 # Shorter names, and devices, reach the system exactly as given.
 short=$(winpath "$work/minimal.png")
