@@ -51,7 +51,7 @@ check "NUL device" 0 $'0\n'"$invalid" -- NUL
 # What the tool asks of the system for a file, read from Wine's relay trace
 # of its thread: one CreateFileW of the name, for reading (80000000),
 # sharing reading, writing and deletion (7); one ReadFile; one WriteFile of
-# the whole output. A C runtime stream would add reads, and a line at a time
+# the whole output; and the functions it looks up (GetProcAddress). A C runtime stream would add reads, and a line at a time
 # would add writes.
 (cd "$work" && WINEDEBUG=+relay run "$tool" minimal.png > "$work/out" 2> "$work/relay")
 rc=$?
@@ -62,7 +62,12 @@ calls=$(grep -E "^${thread:-none}:Call KERNEL32\.(CreateFileW|ReadFile|WriteFile
 : > "$work/err"
 [ "$calls" = 'CreateFileW L"minimal.png" 80000000 00000007;ReadFile;WriteFile;' ] ||
     echo "calls from the tool: ${calls:-none seen}" > "$work/err"
-report "one open sharing everything, one read, one write" "$rc" 0 $'33\n'"$found_640x480"
+# Each function it looks up has its row in windows_functions.txt, marked so.
+for name in $(sed -n "s/^${thread:-none}:Call KERNEL32\.GetProcAddress([0-9a-f]*,[0-9a-f]* \"\([^\"]*\)\").*/\1/p" "$work/relay"); do
+    grep -qE "^[^ ]+ $name [0-9.]+ looked-up$" "$(dirname "$0")/windows_functions.txt" ||
+        echo "looks up $name, which windows_functions.txt does not list as looked up" >> "$work/err"
+done
+report "one open sharing everything, one read, one write, listed look-ups" "$rc" 0 $'33\n'"$found_640x480"
 
 # Long paths. A full path of MAX_PATH (260) characters or more opens on every
 # Windows only in its extended-length form (\\?\Z:\dir\file), which the tool
