@@ -2,8 +2,7 @@
 // worst case the read limit allows (a million bytes of zero-length chunks),
 // next to a reference pass over the same million bytes (memchr for a byte
 // that is absent).
-#include "png_chunk.h"
-#include "png_header.h"
+#include "png_bytes.h"
 #include "read_limit.h"
 
 #include <benchmark/benchmark.h>
@@ -14,30 +13,20 @@
 
 namespace {
 
+using png_bytes::operator+;
 using pngprobe::find_image_header;
 using pngprobe::kChunkFraming;
 using pngprobe::kPngSignature;
 
-std::vector<unsigned char> signature()
-{
-    return {kPngSignature, kPngSignature + sizeof kPngSignature};
-}
-
 void append_chunk(std::vector<unsigned char>& b, const char* type, std::uint32_t length)
 {
-    const unsigned char head[8] = {
-        static_cast<unsigned char>(length >> 24), static_cast<unsigned char>(length >> 16),
-        static_cast<unsigned char>(length >> 8),  static_cast<unsigned char>(length),
-        static_cast<unsigned char>(type[0]),      static_cast<unsigned char>(type[1]),
-        static_cast<unsigned char>(type[2]),      static_cast<unsigned char>(type[3])};
-    b.insert(b.end(), head, head + 8);
-    b.insert(b.end(), length + 4, 0x5A);
+    b = b + png_bytes::chunk(length, type, std::vector<unsigned char>(length, 0x5A));
 }
 
 // A head as cameras and editors write it: IHDR first.
 std::vector<unsigned char> realistic_head()
 {
-    std::vector<unsigned char> b = signature();
+    std::vector<unsigned char> b = png_bytes::signature();
     append_chunk(b, "IHDR", 13);
     append_chunk(b, "sRGB", 1);
     append_chunk(b, "gAMA", 4);
@@ -49,7 +38,7 @@ std::vector<unsigned char> realistic_head()
 // The longest walk: 83,332 zero-length chunks and no IHDR.
 std::vector<unsigned char> zero_length_chunks()
 {
-    std::vector<unsigned char> b = signature();
+    std::vector<unsigned char> b = png_bytes::signature();
     while (b.size() + kChunkFraming <= kReadLimit) {
         append_chunk(b, "tEXt", 0);
     }

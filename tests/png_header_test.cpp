@@ -1,43 +1,19 @@
-#include "png_header.h"
+#include "png_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace {
 
+using png_bytes::be32;
+using png_bytes::Bytes;
+using png_bytes::chunk;
+using png_bytes::signature;
+using png_bytes::operator+;
 using pngprobe::find_image_header;
-using pngprobe::kPngSignature;
 using pngprobe::read_be32;
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes be32(std::uint32_t v)
-{
-    return {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-            static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
-}
-
-Bytes signature()
-{
-    return Bytes(kPngSignature, kPngSignature + 8);
-}
-
-// A chunk with the given length field, type and data; the CRC is filler,
-// since the scanner never reads it.
-Bytes chunk(std::uint32_t length_field, const std::string& type, const Bytes& data)
-{
-    return be32(length_field) + Bytes(type.begin(), type.end()) + data +
-           Bytes{0xDE, 0xAD, 0xBE, 0xEF};
-}
 
 Bytes ihdr_data(std::uint32_t width, std::uint32_t height, unsigned char bit_depth,
                 unsigned char color_type)

@@ -1,5 +1,6 @@
-// The PNG chunk layout as the scanner walks it, for the scanner and for the
-// programs that build chunks to test or time it (not installed).
+// The PNG chunk layout as the scanner walks it, for the scanner and for
+// tests/png_bytes.h, which builds chunks for the unit tests, the fuzzer's
+// seeds and the benchmark (not installed).
 #ifndef PNGPROBE_PNG_CHUNK_H
 #define PNGPROBE_PNG_CHUNK_H
 
