@@ -63,10 +63,10 @@ calls=$(grep -E "^${thread:-none}:Call KERNEL32\.(CreateFileW|ReadFile|WriteFile
 [ "$calls" = 'CreateFileW L"minimal.png" 80000000 00000007;ReadFile;WriteFile;' ] ||
     echo "calls from the tool: ${calls:-none seen}" > "$work/err"
 # Each function it looks up has its row in windows_functions.txt, marked so.
-for name in $(sed -n "s/^${thread:-none}:Call KERNEL32\.GetProcAddress([0-9a-f]*,[0-9a-f]* \"\([^\"]*\)\").*/\1/p" "$work/relay"); do
+while IFS= read -r name; do
     grep -qE "^[^ ]+ $name [0-9.]+ looked-up$" "$(dirname "$0")/windows_functions.txt" ||
         echo "looks up $name, which windows_functions.txt does not list as looked up" >> "$work/err"
-done
+done < <(sed -n "s/^${thread:-none}:Call KERNEL32\.GetProcAddress([0-9a-f]*,[0-9a-f]* \"\([^\"]*\)\").*/\1/p" "$work/relay")
 report "one open sharing everything, one read, one write, listed look-ups" "$rc" 0 $'33\n'"$found_640x480"
 
 # Long paths. A full path of MAX_PATH (260) characters or more opens on every
