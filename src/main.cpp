@@ -26,7 +26,7 @@ unsigned char input[kReadLimit];
 // written (a full disk, a closed descriptor) turns the status into 1.
 int finish(int status)
 {
-    return output_complete() != 0 ? status : 1;
+    return write_output() != 0 ? status : 1;
 }
 
 }  // namespace
@@ -34,20 +34,20 @@ int finish(int status)
 int main(int argc, char** argv)
 {
     if (argument_count(argc) != 2) {
-        print("Usage: ");
-        print(executable_path(argc > 0 ? argv[0] : nullptr));
-        print(" <png file>\n");
+        append_output("Usage: ");
+        append_output(executable_path(argc > 0 ? argv[0] : nullptr));
+        append_output(" <png file>\n");
         return finish(1);
     }
 
     size_t count = 0;
     if (read_input(argv, 1, input, kReadLimit, &count) == 0) {
-        print("Cannot open file\n");
+        append_output("Cannot open file\n");
         return finish(1);
     }
     char line[64];  // the longest line, with two 10-digit numbers, is 44 bytes
     (void)snprintf(line, sizeof line, "%d\n", static_cast<int>(count));
-    print(line);
+    append_output(line);
 
     uint32_t width = 0;
     uint32_t height = 0;
@@ -56,11 +56,11 @@ int main(int argc, char** argv)
     if (pngprobe::find_image_header(input, static_cast<uint32_t>(count), &width, &height,
                                     &bit_depth, &color_type) != 0) {
         (void)snprintf(line, sizeof line, "width: %u px, height: %u px\n", width, height);
-        print(line);
+        append_output(line);
         (void)snprintf(line, sizeof line, "bit_depth: %d, color_type: %d\n", bit_depth, color_type);
-        print(line);
+        append_output(line);
     } else {
-        print("invalid png\n");
+        append_output("invalid png\n");
     }
     return finish(0);
 }

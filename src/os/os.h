@@ -1,5 +1,5 @@
 // What the driver needs from the operating system, one source file a
-// platform: os_posix.cpp (Linux, the BSDs, macOS) and os_windows.cpp.
+// platform: os_posix.cpp (Linux) and os_windows.cpp.
 #ifndef PNGPROBE_OS_H
 #define PNGPROBE_OS_H
 
@@ -28,7 +28,7 @@ int read_input(char** argv, int index, unsigned char* buffer, size_t limit, size
 // becomes the platform's own. Nothing is written yet. A text longer than
 // any the system can give (a path, an argument) is cut, and the output then
 // counts as not written.
-void print(const char* text);
+void append_output(const char* text);
 
 // Writes the run's output to standard output in one write, repeated only
 // for a short write or an interrupted call: runs in parallel into one pipe
@@ -38,6 +38,6 @@ void print(const char* text);
 // bytes, with CR LF. Returns 1 where everything printed was
 // written, 0 where some of it could not be (a full disk, a closed
 // descriptor, a console that refused it).
-int output_complete();
+int write_output();
 
 #endif

@@ -1,4 +1,6 @@
-// The operating system as POSIX shows it: Linux, the BSDs, macOS.
+// The operating system as POSIX shows it. Built and tested on Linux only;
+// the way without /proc, which other POSIX systems would take, is tested
+// there by a build that does not read /proc.
 #include "os.h"
 
 #include <errno.h>
@@ -70,7 +72,7 @@ const char* executable_path(const char* argv0)
         return path;
     }
 #endif
-    // No /proc (macOS, the BSDs, a chroot without it): from argument zero.
+    // No /proc (a chroot without it, a system that has none): from argument zero.
     if (argv0 != nullptr) {
         const char* resolved = resolve_argv0(argv0);
         if (resolved != nullptr) {
@@ -167,10 +169,12 @@ namespace {
 // A usage line of a path longer than that is still one write, but another
 // writer's bytes may then come between its parts. The longest text is the
 // executable's path, which argument zero can give: Linux holds no argument
-// longer than 32 pages (MAX_ARG_STRLEN), other systems none longer than
-// ARG_MAX where they name it.
+// longer than 32 of its pages (MAX_ARG_STRLEN), which are 64 KiB at most on
+// the processors the release ships for (arm64 kernels have 4, 16 or 64);
+// other systems none longer than ARG_MAX where they name it. Only the bytes
+// written are ever touched.
 #if defined(__linux__)
-constexpr size_t kLongestText = size_t{32} * 4096;
+constexpr size_t kLongestText = size_t{32} * 65536;
 #elif defined(ARG_MAX)
 constexpr size_t kLongestText = ARG_MAX;
 #else
@@ -197,7 +201,7 @@ void write_all(const char* bytes, size_t size)
 
 }  // namespace
 
-void print(const char* text)
+void append_output(const char* text)
 {
     const size_t size = strlen(text);
     const size_t room = sizeof output - output_used;
@@ -210,7 +214,7 @@ void print(const char* text)
     output_failed = output_failed || kept < size;
 }
 
-int output_complete()
+int write_output()
 {
     write_all(output, output_used);
     output_used = 0;

@@ -289,7 +289,7 @@ void write_bytes(HANDLE handle)
 
 // Each '\n' is stored as CR LF, the line end of a Windows console, file and
 // pipe alike.
-void print(const char* text)
+void append_output(const char* text)
 {
     for (const char* c = text; *c != '\0'; ++c) {
         if (output_used + 2 > kOutputSize) {
@@ -303,7 +303,7 @@ void print(const char* text)
     }
 }
 
-int output_complete()
+int write_output()
 {
     HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
