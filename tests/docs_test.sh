@@ -41,7 +41,8 @@ fail() {
 groff -man -Tutf8 -P-cbou "$manual" 2> "$work/man.err" > "$work/man.txt"
 [ -s "$work/man.err" ] && fail "man reports" "$(cat "$work/man.err")"
 
-# sessions FILE: turns example blocks into "$ command" and output lines, one
+# readme_sessions FILE, manual_sessions FILE: turn the example blocks of the
+# README and of the rendered manual into "$ command" and output lines, one
 # block after another, blocks ended by a line "@end".
 readme_sessions() {
     awk '/^```/ { if (inblock) print "@end"; inblock = !inblock; next }

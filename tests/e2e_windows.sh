@@ -77,8 +77,8 @@ report "one open sharing everything, one read, one write, listed look-ups" "$rc"
 # receives, which Wine's trace+file channel prints (cut after a few hundred
 # characters, with "..." after the closing quote).
 #
-# reaches NAME WANT STATUS TEXT: runs the tool on NAME and compares as check
-# does; CreateFileW must have been given WANT.
+# reaches NAME WANT STATUS TEXT CASE: runs the tool on NAME and compares as
+# check does, naming the case CASE; CreateFileW must have been given WANT.
 reaches() {
     local name=$1 want=$2 status=$3 text=$4 case_name=$5 rc
     WINEDEBUG=trace+file run "$tool" "$name" > "$work/out" 2> "$work/trace"
