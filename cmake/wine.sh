@@ -2,7 +2,8 @@
 # wine.sh 32|64 ARGS...: runs wine ARGS... for a 32-bit or a 64-bit Windows
 # program (wine32.sh and wine64.sh, the tests' emulators). Exits 77, which
 # the tests count as skipped, only where Wine cannot start here, and says
-# why; "--how" says how it runs: natively, or under qemu-i386.
+# why; "--how" says how it runs: natively, or under qemu-i386;
+# "--kill-server" ends WINEPREFIX's wineserver.
 #
 # 64-bit Wine runs natively. Debian's 32-bit Wine (wine32:i386) runs
 # natively where the kernel runs 32-bit x86 programs, else (or with
@@ -24,6 +25,7 @@ command -v setarch > /dev/null 2>&1 && norandom="setarch $(uname -m) -R"
 wine64=/usr/lib/wine/wine64
 bits=$1
 shift
+[ "${1:-}" != --kill-server ] || exec /usr/lib/wine/wineserver -k
 if [ "$bits" = 64 ]; then
     [ -x "$wine64" ] || { echo "no 64-bit Wine ($wine64; package wine64): 64-bit Windows tests skipped"; exit 77; }
     [ "${1:-}" != --how ] || { echo natively; exit 0; }

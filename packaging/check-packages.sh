@@ -99,13 +99,7 @@ for target in "${targets[@]}"; do
     cmp -s "$exe" "$portable/pngprobe" || fail "the $arch .deb and the $cpu archive differ"
     # Static-pie against musl: loaded at a random address (ELF type DYN),
     # no interpreter and no shared library, full RELRO, no glibc in it.
-    headers=$(readelf -hld "$exe")
-    grep -q 'Type:.*DYN' <<< "$headers" || fail "$arch: not position-independent"
-    grep -q 'INTERP' <<< "$headers" && fail "$arch: has a program interpreter"
-    grep -q '(NEEDED)' <<< "$headers" && fail "$arch: needs a shared library"
-    grep -q 'GNU_RELRO' <<< "$headers" || fail "$arch: no RELRO segment"
-    grep -q 'BIND_NOW' <<< "$headers" || fail "$arch: not linked with -z now"
-    grep -qa GLIBC "$exe" && fail "$arch: linked against glibc"
+    elf=$(bash tests/elf_checks.sh "$exe" pie static relro no-glibc) || fail "$arch: $elf"
     size=$(stat -c %s "$exe")
     [ "$size" -lt 100000 ] || fail "the $arch executable is $size bytes; every shipped one is under 100 KB"
     # i386 runs natively where the kernel can: the usage line's status 1
@@ -135,7 +129,7 @@ export WINEPREFIX=$PWD/$unpacked/wineprefix WINEARCH=win32
 rc=0
 timeout 300 cmake/wine32.sh wineboot --init < /dev/null > "$unpacked/wineboot.log" 2>&1 || rc=$?
 [ "$rc" -ne 0 ] || bash tests/e2e.sh "$unpacked/zip/pngprobe.exe" windows "$PWD/cmake/wine32.sh" > "$unpacked/zip.e2e" || rc=$?
-/usr/lib/wine/wineserver -k 2> /dev/null || true
+cmake/wine32.sh --kill-server 2> /dev/null || true
 [ "$rc" -eq 0 ] || { cat "$unpacked/wineboot.log" "$unpacked/zip.e2e"; fail "ZIP: pngprobe.exe, end-to-end suite (status $rc)"; }
 echo "ZIP: pngprobe.exe: $(tail -n 1 "$unpacked/zip.e2e") under 32-bit Wine, $(cmake/wine32.sh --how)"
 

@@ -19,12 +19,5 @@ if ! { cmake -S "$source" -B "$work/build" -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_C
     exit 1
 fi
 exe=$work/build/pngprobe
-bad=0
-dynamic=$(readelf -d "$exe")
-grep -q 'BIND_NOW\|FLAGS.*NOW' <<< "$dynamic" || { echo "no BIND_NOW: LDFLAGS' -z now did not arrive"; bad=1; }
-readelf -l "$exe" | grep -q GNU_RELRO || { echo "no RELRO segment"; bad=1; }
-readelf -W --dyn-syms "$exe" | grep -q '__stack_chk_fail' ||
-    { echo "no stack protector: CXXFLAGS' -fstack-protector-strong did not arrive"; bad=1; }
-"$exe" "$source/examples/sample.png" | grep -qx 'width: 64 px, height: 48 px' || { echo "the executable does not work"; bad=1; }
-[ "$bad" -eq 0 ] && echo "distribution build: BIND_NOW, RELRO, stack protector"
-exit "$bad"
+bash "$(dirname "$0")/elf_checks.sh" "$exe" relro ssp || exit 1
+"$exe" "$source/examples/sample.png" | grep -qx 'width: 64 px, height: 48 px' || { echo "the executable does not work"; exit 1; }

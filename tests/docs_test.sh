@@ -178,6 +178,14 @@ for doc in README.md CONTRIBUTING.md; do
     fi
 done
 
+# CONTRIBUTING's time limits are those the tests set.
+limits="has $(sed -n 's/^run_limit=\([0-9]*\).*/\1/p' "$source/tests/e2e_lib.sh") s, each test $(sed -n 's/^set(test_time_limit \([0-9]*\))$/\1/p' "$source/tests/CMakeLists.txt") s;"
+if tr '\n' ' ' < "$source/CONTRIBUTING.md" | grep -qF "$limits"; then
+    passed=$((passed + 1))
+else
+    fail "CONTRIBUTING.md does not say the tests' time limits: \"$limits\""
+fi
+
 # The manual page's date is the changelog's for the version.
 top_date=$(sed -n 's/^## \[[^]]*\] - \([0-9-]*\).*/\1/p' "$source/CHANGELOG.md" | head -1)
 man_date=$(sed -n 's/^\.TH [^ ]* [^ ]* "\([^"]*\)".*/\1/p' "$manual")

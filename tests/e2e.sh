@@ -78,12 +78,12 @@ done
 (cd "$(dirname "$tool")" && run "./$(basename "$tool")" > "$work/out" 2> "$work/err")
 report "usage when started by a relative name" $? 1 "$usage"
 if [ ${#emulator[@]} -eq 0 ]; then
-    PATH="$(dirname "$tool"):$PATH" timeout 60 "$(basename "$tool")" > "$work/out" 2> "$work/err"
+    PATH="$(dirname "$tool"):$PATH" timeout "$run_limit" "$(basename "$tool")" > "$work/out" 2> "$work/err"
     report "usage when started through PATH" $? 1 "$usage"
 fi
 if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     ln -s "$tool" "$work/link-to-pngprobe"
-    timeout 60 "$work/link-to-pngprobe" > "$work/out" 2> "$work/err"
+    timeout "$run_limit" "$work/link-to-pngprobe" > "$work/out" 2> "$work/err"
     report "usage when started through a symlink" $? 1 "$usage"
     # Names that lead to no file: only a build that reads /proc still knows
     # its path; without /proc the name is shown as given.
@@ -95,7 +95,7 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     for name in no/such/dir/pngprobe not-on-any-path "$long_name"; do
         want=$(usage_shown "$name")$'\n'
         # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
-        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 timeout 60 "${trace[@]}" \
+        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 timeout "$run_limit" "${trace[@]}" \
             bash -c 'PATH=/nonexistent exec -a "$0" "$1"' "$name" "$tool" > "$work/out" 2> "$work/err"
         rc=$?
         writes=$(grep -c '^write(1,' "$work/trace" 2> /dev/null)
@@ -121,14 +121,14 @@ if [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
         "a link|$work|$work/linked" "a missing entry|$work/decoy|/nonexistent:$(dirname "$tool")"; do
         IFS='|' read -r what folder dirs <<< "$row"
         # shellcheck disable=SC2016  # expanded by the inner shell, from its arguments
-        timeout 60 bash -c 'cd "$2" && PATH=$3 exec -a "$0" "$1"' "$name" "$tool" "$folder" "$dirs" \
+        timeout "$run_limit" bash -c 'cd "$2" && PATH=$3 exec -a "$0" "$1"' "$name" "$tool" "$folder" "$dirs" \
             > "$work/out" 2> "$work/err"
         report "usage when found through PATH past $what" $? 1 "$usage"
     done
 fi
 if [ -n "$no_argv_runner" ]; then
     want=$(usage_shown pngprobe)$'\n'
-    timeout 60 "$no_argv_runner" "$tool" > "$work/out" 2> "$work/err"
+    timeout "$run_limit" "$no_argv_runner" "$tool" > "$work/out" 2> "$work/err"
     report "empty argument vector" $? 1 "$want"
 elif [ ${#emulator[@]} -eq 0 ] && [ "$platform" != windows ]; then
     skip "empty argument vector" "no --no-argv-runner helper given"
@@ -164,7 +164,7 @@ if [ "$platform" != windows ]; then
         mkdir -m 777 "$work/perm/gcov"
         # run_as_user FILE: the copy of the tool run on FILE as that user.
         run_as_user() {
-            GCOV_PREFIX=$work/perm/gcov "${as_user[@]}" timeout 60 "${emulator[@]}" "$work/perm/pngprobe" \
+            GCOV_PREFIX=$work/perm/gcov "${as_user[@]}" timeout "$run_limit" "${emulator[@]}" "$work/perm/pngprobe" \
                 "$1" > "$work/out" 2> "$work/err"
         }
         run_as_user "$work/perm/readable.png"
@@ -252,7 +252,7 @@ done
 # then refuse a file over 2 GiB. 64-bit programs need no such flag.
 if [ ${#emulator[@]} -gt 0 ] && [[ $(basename "${emulator[0]}") == qemu-* ]] &&
     [ "$(od -An -tx1 -j4 -N1 "$tool" | tr -d ' ')" = 01 ]; then  # ELFCLASS32
-    timeout 60 "${emulator[0]}" -strace "${emulator[@]:1}" "$tool" "$work/minimal.png" \
+    timeout "$run_limit" "${emulator[0]}" -strace "${emulator[@]:1}" "$tool" "$work/minimal.png" \
         > "$work/out" 2> "$work/strace"
     rc=$?
     opens=$(grep -F "\"$work/minimal.png\"" "$work/strace")
@@ -329,7 +329,7 @@ pages_case() {
     fi
     # LeakSanitizer cannot run under ptrace; the sanitizer builds leave it out.
     ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-        timeout 60 strace -s 4096 -o "$work/trace" "$tool" "$file" > "$work/out" 2> "$work/err"
+        timeout "$run_limit" strace -s 4096 -o "$work/trace" "$tool" "$file" > "$work/out" 2> "$work/err"
     rc=$?
     [ -n "$writer" ] && { kill "$writer" 2> /dev/null; wait "$writer"; }
     asked=$(awk -F', ' -v page="$page" '/^madvise\(.*(MADV_POPULATE_WRITE|0x17)/ { n += $2 / page } END { print n + 0 }' "$work/trace")

@@ -31,14 +31,16 @@ expected() {
     fi
 }
 
-# Every run of the tool ends within 60 s, so a tool that hangs fails its case.
+# Every run of the tool ends within run_limit seconds, so a tool that hangs
+# fails its case; the suites start any other run of it with that limit too.
 # A FIFO's writer is ended with the run that should read it; the other
 # helpers (the runs in parallel, the console's terminal) are bounded by
-# helper_limit seconds, longer than ctest allows a whole suite, so that one
-# left waiting fails the suite instead of passing after a wait.
-helper_limit=600
+# helper_limit seconds, twice what ctest allows a whole test
+# (PNGPROBE_TEST_TIME_LIMIT, from tests/CMakeLists.txt), so that one left
+# waiting fails the suite instead of passing after a wait.
+run_limit=60 helper_limit=$((2 * ${PNGPROBE_TEST_TIME_LIMIT:-300}))
 run() {
-    timeout 60 "${emulator[@]}" "$@"
+    timeout "$run_limit" "${emulator[@]}" "$@"
 }
 
 # have PROGRAM: PROGRAM is on PATH and can be run (bash alone would also

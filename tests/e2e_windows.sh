@@ -17,7 +17,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 
 # hold MODE FILE: runs the tool on FILE while the helper holds it open as
 # MODE says (exclusive, shared or delete; see hold_file.cpp). The helper
-# runs as the tool does, for 60 s at most, and is waited for as long.
+# runs as the tool does, for run_limit seconds at most, and is waited for as long.
 hold() {
     local mode=$1 file=$2 signal=$work/held.signal waited=0
     rm -f "$signal"
@@ -170,10 +170,10 @@ reaches NUL NUL 0 $'0\n'"$invalid" "NUL device, as given"
 # 1920x1080 image in System32 and a 16x16 one of the same name in SysWOW64,
 # and a 640x480 image in System32 alone.
 pe_machine=$(od -An -tx2 -j "$(od -An -tu4 -j 60 -N4 "$tool" | tr -d ' ')" -N6 "$tool" | awk '{ print $3 }')
-wine64=/usr/lib/wine/wine64
+wine64=$(dirname "$0")/../cmake/wine64.sh
 if [ "$pe_machine" != 014c ]; then
     skip "System32 as named, not SysWOW64" "not a 32-bit x86 executable: nothing is redirected"
-elif [ ${#emulator[@]} -eq 0 ] || ! [ -x "$wine64" ]; then
+elif [ ${#emulator[@]} -eq 0 ] || ! "$wine64" --how > /dev/null; then
     skip "System32 as named, not SysWOW64" "no 64-bit Wine here for a 64-bit prefix"
 else
     # One 64-bit prefix for the preset's whole run, beside its own prefix:
@@ -200,7 +200,7 @@ else
                 "33"$'\n'"$(found "$width" "$height" "$depth" "$colour")"$'\n'
         done
     fi
-    WINEPREFIX=$prefix WINEARCH=win64 timeout 60 /usr/lib/wine/wineserver -k 2> /dev/null
+    WINEPREFIX=$prefix WINEARCH=win64 timeout "$run_limit" "$wine64" --kill-server 2> /dev/null
 fi
 
 # The usage line carries the executable's path, the one text of the user's
