@@ -121,6 +121,7 @@ def stop(*_):
 
 
 def main(argv):
+    sys.stdout.reconfigure(line_buffering=True)  # each fault's line as it ends, also into CI's log
     list_only = "--list" in argv
     chosen = [a for a in argv if a != "--list"]
     faults, errors = read_faults()
