@@ -13,14 +13,15 @@
 
 namespace {
 
-using png_bytes::operator+;
 using pngprobe::find_image_header;
 using pngprobe::kChunkFraming;
 using pngprobe::kPngSignature;
 
 void append_chunk(std::vector<unsigned char>& b, const char* type, std::uint32_t length)
 {
-    b = b + png_bytes::chunk(length, type, std::vector<unsigned char>(length, 0x5A));
+    const std::vector<unsigned char> chunk =
+        png_bytes::chunk(length, type, std::vector<unsigned char>(length, 0x5A));
+    b.insert(b.end(), chunk.begin(), chunk.end());  // in place: b + chunk copies all of b
 }
 
 // A head as cameras and editors write it: IHDR first.
