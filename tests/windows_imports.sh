@@ -31,6 +31,7 @@ for dll in $dlls; do
     grep -qiE "^dlls( .*)? $dll( |$)" "$table" || { echo "imports $dll, not one of the DLLs that $(basename "$table") allows"; bad=1; }
 done
 # objdump lists each imported function as "address hint name", under its DLL.
+imported=$(awk '/DLL Name:/ { dll = $3 } NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print dll, $3 }' <<< "$imports")
 while read -r dll function; do
     read -r version looked_up < <(awk -v d="${dll,,}" -v f="$function" 'tolower($1) == d && $2 == f { print $3, $4 }' "$table")
     if [ -z "${version:-}" ]; then
@@ -40,8 +41,8 @@ while read -r dll function; do
         echo "imports $function, documented from Windows NT $version on: newer than $oldest ($minimum)"
         bad=1
     fi
-done < <(awk '/DLL Name:/ { dll = $3 } NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print dll, $3 }' <<< "$imports")
-functions=$(awk 'NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' <<< "$imports")
+done <<< "$imported"
+functions=$(cut -d ' ' -f 2 <<< "$imported")
 for function in SetConsoleOutputCP SetConsoleCP; do
     if grep -qx "$function" <<< "$functions"; then
         echo "imports $function: the console's code page must not change"
