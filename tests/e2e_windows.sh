@@ -51,8 +51,8 @@ check "NUL device" 0 $'0\n'"$invalid" -- NUL
 # What the tool asks of the system for a file, read from Wine's relay trace
 # of its thread: one CreateFileW of the name, for reading (80000000),
 # sharing reading, writing and deletion (7); one ReadFile; one WriteFile of
-# the whole output; and the functions it looks up (GetProcAddress). A C runtime stream would add reads, and a line at a time
-# would add writes.
+# the whole output; and the functions it looks up (GetProcAddress). A C
+# runtime stream would add reads, and a line at a time would add writes.
 (cd "$work" && WINEDEBUG=+relay run "$tool" minimal.png > "$work/out" 2> "$work/relay")
 rc=$?
 thread=$(grep -m 1 -F 'Call KERNEL32.CreateFileW(' "$work/relay" | grep -F 'L"minimal.png"' | cut -d: -f1)
@@ -150,10 +150,11 @@ done
 # Windows takes (MAX_PATH less 2, with its closing separator): the name's
 # full path passes MAX_PATH, so it is opened in extended form.
 deep=$work/$(printf 'w%.0s' $(seq $((256 - 3 - ${#work}))))
+deep_win=$(winpath "$deep")
 mkdir "$deep" && cp "$work/minimal.png" "$deep/minimal.png"
 pushd "$deep" > /dev/null || exit 2
-reaches minimal.png "\\\\?\\$(winpath "$deep")\\minimal.png" 0 $'33\n'"$found_640x480" \
-    "short name in a folder of $(($(winpath "$deep" | wc -c))) characters"
+reaches minimal.png "\\\\?\\$deep_win\\minimal.png" 0 $'33\n'"$found_640x480" \
+    "short name in a folder of ${#deep_win} characters"
 popd > /dev/null || exit 2
 
 # Shorter names, and devices, reach the system exactly as given.
